@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <iterator>
 #include <unordered_set>
 
 namespace host {
@@ -79,8 +80,10 @@ ReferenceTarget::~ReferenceTarget() {
 }
 
 void ReferenceTarget::RemoveDependent(ReferenceMaker* maker) {
-  auto it = std::find(dependents_.begin(), dependents_.end(), maker);
-  if (it != dependents_.end()) dependents_.erase(it);
+  // Searched from the back: references are usually released in the reverse
+  // order they were made, which keeps a widely shared target cheap to release.
+  auto it = std::find(dependents_.rbegin(), dependents_.rend(), maker);
+  if (it != dependents_.rend()) dependents_.erase(std::next(it).base());
 }
 
 RefResult ReferenceTarget::NotifyDependents(const Interval& changeInt, PartID partID, RefMessage message) {
