@@ -1,0 +1,48 @@
+// Replacing a file without ever leaving a half-written one in its place.
+//
+// Output goes to a temporary file next to the target ("name.tmpXXXXXX", same
+// folder, so the final rename stays on one file system) and is renamed over
+// the target only once everything was written and flushed to disk. If
+// anything fails, the target is untouched and the temporary file is removed.
+// A replaced file keeps its permission bits; a new one gets 0666 minus umask.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <span>
+#include <string>
+
+namespace host {
+
+class AtomicFile {
+ public:
+  AtomicFile() = default;
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
+  // Abandons a file that was opened but not committed.
+  ~AtomicFile();
+
+  // Creates the temporary file for `path`. Errors read "<path>: <what>".
+  bool Open(const std::string& path, std::string* error);
+  // Where to write; null unless open.
+  std::FILE* File() const { return file_; }
+  const std::string& TempPath() const { return temp_path_; }
+
+  // Flushes, syncs and renames over the target. Any write error on File(),
+  // earlier or now, fails the commit and removes the temporary file.
+  bool Commit(std::string* error);
+  // Closes and removes the temporary file; the target stays as it was.
+  void Abandon();
+
+ private:
+  bool OpenTemp(const std::string& path, std::string* error);
+
+  std::string path_;
+  std::string temp_path_;
+  std::FILE* file_ = nullptr;
+};
+
+// Writes `bytes` as the whole new content of `path`, atomically as above.
+bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes, std::string* error);
+
+}  // namespace host
