@@ -1,0 +1,15 @@
+// Every subcommand of `penwright`. Adding one: write its Make function in a
+// file of its own and list it in commands.cpp.
+#pragma once
+
+#include <vector>
+
+#include "command.h"
+
+namespace pw::cli {
+
+Command MakeClassesCommand();
+
+std::vector<Command> AllCommands();
+
+}  // namespace pw::cli
