@@ -1,0 +1,51 @@
+#include "render/frame_suffix.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+namespace pw {
+
+std::int64_t FrameNumber(host::TimeValue t, int ticksPerFrame, int fileNumberBase) {
+  if (ticksPerFrame < 1) ticksPerFrame = 1;
+  return std::int64_t{t / ticksPerFrame} + fileNumberBase;
+}
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+std::optional<std::string> AppendFrameNumber(std::string_view path, std::int64_t frame, int width,
+                                             bool stripDigits) {
+  if (width < 1 || width > kMaxFrameDigits) return std::nullopt;
+
+  // Folder (with its separator, so a root or relative path stays what it was),
+  // then name and extension; the extension starts at the file's last dot.
+  const std::size_t slash = path.rfind('/');
+  const std::string_view folder = slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
+  const std::string_view file = path.substr(folder.size());
+  if (file.empty()) return std::nullopt;
+  const std::size_t dot = file.rfind('.');
+  std::string_view name = dot == std::string_view::npos ? file : file.substr(0, dot);
+  const std::string_view extension = dot == std::string_view::npos ? std::string_view() : file.substr(dot);
+
+  if (stripDigits) {
+    std::size_t keep = name.size();
+    while (keep > 0 && IsDigit(name[keep - 1])) --keep;
+    if (keep == 0 && !name.empty()) return std::nullopt;
+    name = name.substr(0, keep);
+  }
+
+  // Precision pads with zeros and, unlike a zero-padded width, leaves room for
+  // the sign of a negative frame.
+  char number[kMaxFrameDigits + 8];
+  std::snprintf(number, sizeof number, "%.*" PRId64, width, frame);
+
+  std::string out;
+  out.reserve(path.size() + sizeof number);
+  out.append(folder).append(name).append(number).append(extension);
+  return out;
+}
+
+}  // namespace pw
