@@ -1,0 +1,7 @@
+#include "host/object_base.h"
+
+namespace host {
+
+ReferenceTarget* DummyObject::Clone(RemapDir&) { return new DummyObject(); }
+
+}  // namespace host

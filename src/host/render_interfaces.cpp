@@ -1,0 +1,64 @@
+#include "host/render_interfaces.h"
+
+#include "host/light.h"
+#include "host/node.h"
+#include "host/texmap.h"
+
+namespace host {
+
+// ---- ShadeContext ------------------------------------------------------------------
+
+Point3 ShadeContext::ReflectVector() {
+  const Point3 v = V();
+  const Point3 n = Normal();
+  return v - n * (2.0f * DotProd(n, v));
+}
+
+Point3 ShadeContext::PObjRelBox() {
+  const Box3 box = ObjectBox();
+  if (box.IsEmpty()) return {};
+  const Point3 p = PObj();
+  const Point3 c = box.Center();
+  const Point3 half = box.Width() * 0.5f;
+  auto rel = [](float v, float center, float extent) { return extent > 0.0f ? (v - center) / extent : 0.0f; };
+  return {rel(p.x, c.x, half.x), rel(p.y, c.y, half.y), rel(p.z, c.z, half.z)};
+}
+
+AColor ShadeContext::EvalEnvironMap(Texmap* map, const Point3&) { return map ? map->EvalColor(*this) : AColor(); }
+
+// ---- ObjLightDesc -------------------------------------------------------------------
+
+int ObjLightDesc::Update(TimeValue t, const RendContext&, RenderGlobalContext*, bool, bool) {
+  if (!inode) return 1;
+  // Lights shine by their orientation alone; a scaled node must not stretch them.
+  Matrix3 tm = inode->GetObjTMAfterWSM(t);
+  for (int i = 0; i < 3; ++i) tm.SetRow(i, Normalize(tm.GetRow(i)));
+  lightToWorld = tm;
+  worldToLight = Inverse(tm);
+  if (auto* light = dynamic_cast<LightObject*>(inode->EvalWorldState(t).obj)) {
+    Interval valid = FOREVER;
+    light->EvalLightState(t, valid, &ls);
+  }
+  ls.tm = lightToWorld;
+  affectDiffuse = ls.affectDiffuse;
+  affectSpecular = ls.affectSpecular;
+  ambientOnly = ls.ambientOnly;
+  return 1;
+}
+
+int ObjLightDesc::UpdateViewDepParams(const Matrix3& worldToCam) {
+  lightToCam = lightToWorld * worldToCam;
+  camToLight = Inverse(lightToCam);
+  lightPos = lightToCam.GetTrans();
+  return 1;
+}
+
+// ---- RenderGlobalContext --------------------------------------------------------------
+
+Point2 RenderGlobalContext::MapToScreen(const Point3& p) const {
+  if (projType == PROJ_PARALLEL) return {xscale * p.x + xc, yscale * p.y + yc};
+  if (p.z == 0.0f) return {xc, yc};
+  return {xscale * p.x / p.z + xc, yscale * p.y / p.z + yc};
+}
+
+}  // namespace host
