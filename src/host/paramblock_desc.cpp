@@ -9,9 +9,11 @@ namespace {
 
 // The one process-wide list of block descriptors: static descriptors add
 // themselves while the program starts, and loading looks blocks up here.
+// Deliberately never destroyed: static descriptors unregister themselves at
+// exit in an order no one controls, and must always find the list alive.
 std::vector<const ParamBlockDesc2*>& Registry() {
-  static std::vector<const ParamBlockDesc2*> descs;
-  return descs;
+  static auto* descs = new std::vector<const ParamBlockDesc2*>;
+  return *descs;
 }
 
 bool SameKey(const ParamBlockDesc2& d, SClass_ID ownerSuperClass, Class_ID ownerClass, BlockID id) {
