@@ -9,6 +9,9 @@
 namespace pw::cli {
 
 Command MakeClassesCommand();
+Command MakeInfoCommand();
+Command MakeRenderCommand();
+Command MakeLibraryCommand();
 
 std::vector<Command> AllCommands();
 

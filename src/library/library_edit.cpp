@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "host/class_desc.h"
@@ -33,6 +34,16 @@ bool NameTakenInClass(const PwObjectLibrary& library, host::Class_ID classId, co
     if (i != exceptIndex && obj && obj->ClassID() == classId) return true;
   }
   return false;
+}
+
+struct DeleteListeners {
+  std::vector<std::pair<int, MaterialDeleteListener>> list;
+  int nextHandle = 1;
+};
+
+DeleteListeners& TheDeleteListeners() {
+  static DeleteListeners listeners;
+  return listeners;
 }
 
 // Distinct makers referring to the target.
@@ -134,6 +145,12 @@ bool DeleteLibraryMaterial(PwObjectLibrary& library, int index) {
                           kind.c_str(), name.c_str()) != host::Answer::Yes)
     return false;
 
+  // A copy: a listener may add or remove listeners while being told.
+  const auto listeners = TheDeleteListeners().list;
+  for (const auto& entry : listeners)
+    if (entry.second) entry.second(library, index, *obj);
+  if (library.Get(index) != obj) return false;  // a listener took it away
+
   // Users move to the default of the class; the library's own slot is not a
   // user and is emptied by the deletion instead.
   const int defaultNumber = ReplacementDefaultNumber(obj->ClassID());
@@ -146,6 +163,17 @@ bool DeleteLibraryMaterial(PwObjectLibrary& library, int index) {
     for (int slot : user->FindRefs(obj)) user->ReplaceReference(slot, replacement);
   }
   return library.Remove(index, true);
+}
+
+int AddMaterialDeleteListener(MaterialDeleteListener listener) {
+  DeleteListeners& l = TheDeleteListeners();
+  const int handle = l.nextHandle++;
+  l.list.emplace_back(handle, std::move(listener));
+  return handle;
+}
+
+void RemoveMaterialDeleteListener(int handle) {
+  std::erase_if(TheDeleteListeners().list, [handle](const auto& entry) { return entry.first == handle; });
 }
 
 bool ResetLibraryMaterial(PwObjectLibrary& library, int index) {

@@ -4,6 +4,7 @@
 // answers whether it did what was asked.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "host/types.h"
@@ -47,6 +48,15 @@ bool RenameLibraryMaterial(PwObjectLibrary& library, int index, const std::strin
 // the user agrees. Everything that referred to it then refers to the default
 // of its class (style 5, canvas 6, brush 2, stroke 3, surface 4, paint 1).
 bool DeleteLibraryMaterial(PwObjectLibrary& library, int index);
+
+// Told by DeleteLibraryMaterial once a deletion is decided (the user agreed),
+// while the material still sits in slot `index` and everything still refers
+// to it. Things that name materials by slot rather than by reference (node
+// style assignments) move to the replacement here.
+using MaterialDeleteListener = std::function<void(PwObjectLibrary& library, int index, PwObject& material)>;
+// Returns a handle for RemoveMaterialDeleteListener.
+int AddMaterialDeleteListener(MaterialDeleteListener listener);
+void RemoveMaterialDeleteListener(int handle);
 
 // Resets the material in slot index to a new material's settings. An
 // animated material asks first whether to remove its animation tracks (the

@@ -1,0 +1,147 @@
+// `penwright library list [SCENE]` and `penwright library show NAME [SCENE]`:
+// the art materials of a scene (a description, a model, a saved scene or an
+// art-material file), or of a fresh library when no scene is given.
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "host/class_desc.h"
+#include "host/host_classes.h"
+#include "host/import_file.h"
+#include "host/import_scene.h"
+#include "host/scene_model.h"
+#include "library/art_materials.h"
+#include "library/holder.h"
+#include "render/art_material_classes.h"
+#include "render/art_material_describe.h"
+#include "render/art_materials_json.h"
+
+namespace pw::cli {
+
+namespace {
+
+bool IsSceneInput(const std::string& path) {
+  const std::string ext = host::LowerExtension(path);
+  return ext == ".json" || ext == ".obj" || ext == ".gltf" || ext == ".glb";
+}
+
+// The scene's library: made fresh without a scene; for a scene to render,
+// with the description's art materials; for a saved scene or an
+// art-material file, the library it holds (a new one when it holds none).
+PwObjectLibrary* LoadLibrary(const std::string& path, host::Scene& scene) {
+  host::RegisterHostClasses(host::ClassRegistry::Global());
+  if (!RegisterArtMaterialClasses()) {
+    std::fprintf(stderr, "penwright: the art-material classes are incomplete in this program\n");
+    return nullptr;
+  }
+  std::string error;
+  if (!path.empty()) {
+    const bool ok = IsSceneInput(path)
+                        ? host::LoadSceneInput(path, scene, &error) && LoadSceneArtMaterials(path, scene, &error)
+                        : host::Scene::LoadFromFile(path, host::ClassRegistry::Global(), &scene, &error);
+    if (!ok) {
+      std::fprintf(stderr, "penwright: %s\n", error.c_str());
+      return nullptr;
+    }
+  }
+  PwObjectLibrary* library = GetCurrentLibrary(scene.Root());
+  if (!library) std::fprintf(stderr, "penwright: the scene has no art-material library and none can be made\n");
+  return library;
+}
+
+int RunList(const std::string& path) {
+  host::Scene scene;
+  const PwObjectLibrary* library = LoadLibrary(path, scene);
+  if (!library) return ExitFailed;
+  const std::vector<LibraryListEntry> entries = ListLibrary(*library);
+  std::printf("%4s  %-8s %-8s %6s  %s\n", "slot", "class", "origin", "number", "name");
+  for (const LibraryListEntry& e : entries) {
+    std::printf("%4d  %-8s %-8s ", e.slot, e.className.c_str(), std::string(OriginName(e.origin)).c_str());
+    if (e.origin == PW_ORIGIN_USER)
+      std::printf("%6s", "-");
+    else
+      std::printf("%6d", e.number);
+    std::printf("  %s\n", e.name.c_str());
+  }
+  std::printf("%zu art materials\n", entries.size());
+  return std::fflush(stdout) == 0 ? ExitOk : ExitFailed;
+}
+
+struct ShowArgs {
+  std::string name;
+  std::string scene;
+  std::string classWord;
+};
+
+int RunShow(const ShowArgs& args) {
+  host::Scene scene;
+  const PwObjectLibrary* library = LoadLibrary(args.scene, scene);
+  if (!library) return ExitFailed;
+  std::optional<host::Class_ID> classId;
+  if (!args.classWord.empty()) {
+    const ArtMaterialClass* c = FindArtMaterialClass(args.classWord);
+    if (!c) {
+      std::fprintf(stderr, "penwright: '%s' is no class of art material\n", args.classWord.c_str());
+      return ExitUsage;
+    }
+    classId = c->id;
+  }
+  const std::vector<int> slots = FindMaterials(*library, args.name, classId);
+  if (slots.empty()) {
+    std::vector<std::string> names;
+    for (const LibraryListEntry& e : ListLibrary(*library))
+      if (!classId || library->Get(e.slot)->ClassID() == *classId) names.push_back(e.name);
+    std::fprintf(stderr, "penwright: no art material%s is named '%s'; there are %s\n",
+                 classId ? (" of class " + args.classWord).c_str() : "", args.name.c_str(),
+                 QuotedNameList(names).c_str());
+    return ExitUsage;
+  }
+  if (slots.size() > 1) {
+    std::string which;
+    for (int slot : slots)
+      which += (which.empty() ? "" : ", ") + library->Get(slot)->DisplayClassName() + " #" + std::to_string(slot);
+    std::fprintf(stderr, "penwright: '%s' names %zu art materials (%s); choose one with --class or by slot as #N\n",
+                 args.name.c_str(), slots.size(), which.c_str());
+    return ExitUsage;
+  }
+  std::fputs(DescribeArtMaterial(*library, slots.front()).c_str(), stdout);
+  return std::fflush(stdout) == 0 ? ExitOk : ExitFailed;
+}
+
+constexpr const char* kSceneHelp =
+    "The scene: a description (.json), a model (.obj, .gltf, .glb), a saved scene or an art-material file "
+    "(.iam); without one, a fresh library";
+
+}  // namespace
+
+Command MakeLibraryCommand() {
+  auto listScene = std::make_shared<std::string>();
+  Command list;
+  list.name = "list";
+  list.description = "List the art materials: slot, class, origin, number and name";
+  list.Add("scene", listScene.get(), kSceneHelp).ExistingFile().TypeName("SCENE");
+  list.run = [listScene](const GlobalOptions&) { return RunList(*listScene); };
+
+  auto show = std::make_shared<ShowArgs>();
+  Command showCmd;
+  showCmd.name = "show";
+  showCmd.description = "Show the settings of one art material (a style as its tree)";
+  showCmd.Add("name", &show->name, "The material's name, or its slot as #N").Required().TypeName("NAME");
+  showCmd.Add("scene", &show->scene, kSceneHelp).ExistingFile().TypeName("SCENE");
+  showCmd.Add("--class", &show->classWord, "Only materials of this class")
+      .Choices({"brush", "paint", "stroke", "surface", "style", "canvas"})
+      .TypeName("CLASS");
+  showCmd.run = [show](const GlobalOptions&) { return RunShow(*show); };
+
+  Command c;
+  c.name = "library";
+  c.description = "The art materials of a scene, presets included";
+  c.subcommands.push_back(std::move(list));
+  c.subcommands.push_back(std::move(showCmd));
+  return c;
+}
+
+}  // namespace pw::cli

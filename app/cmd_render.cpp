@@ -1,0 +1,64 @@
+// `penwright render SCENE -o OUT`: the scene's frames as PNG or TGA pictures.
+#include <memory>
+
+#include "commands.h"
+#include "render_args.h"
+#include "render_run.h"
+
+namespace pw::cli {
+
+Command MakeRenderCommand() {
+  auto args = std::make_shared<RenderArgs>();
+  Command c;
+  c.name = "render";
+  c.description =
+      "Render a scene to PNG or TGA pictures. Exit status: 0 done, 1 the render failed or was cancelled (Ctrl-C), "
+      "2 bad arguments or input (nothing is rendered then)";
+  c.Add("scene", &args->scene, "The scene: a description (.json) or a model (.obj, .gltf, .glb)")
+      .Required()
+      .TypeName("SCENE");
+  c.Add("-o,--output", &args->output,
+        "The picture to write; .png or .tga picks the format. A sequence of frames gets one file per frame, the "
+        "frame number (four digits at least) before the extension: shot.png -> shot0000.png, shot0001.png, ... "
+        "An existing file is replaced only by a complete picture")
+      .Required()
+      .TypeName("FILE");
+  c.Add("--depth", &args->depth, "Bits a channel of a PNG: 8 (default) or 16; TGA holds 8")
+      .TypeName("8|16");
+  c.Add("--width", &args->width,
+        "Picture width in pixels (default: the scene's; with only --height given, the scene's proportions)")
+      .TypeName("PIXELS")
+      .Given(&args->widthGiven);
+  c.Add("--height", &args->height,
+        "Picture height in pixels (default: the scene's; with only --width given, the scene's proportions)")
+      .TypeName("PIXELS")
+      .Given(&args->heightGiven);
+  c.Add("--frames", &args->frames,
+        "Render frames FIRST to LAST (e.g. 0-47) into numbered files. Without --frames or --frame the scene's "
+        "frames are rendered, numbered when they are more than one")
+      .TypeName("FIRST-LAST")
+      .Given(&args->framesGiven);
+  c.Add("--frame", &args->frame, "Render this one frame, into the output file as named").TypeName("N").Given(
+      &args->frameGiven);
+  c.Add("--camera", &args->camera, "Render through the camera node of this name (default: the scene's camera)")
+      .TypeName("NAME");
+  c.Add("--region", &args->region,
+        "Render only the pixels from X0,Y0 (top left) to X1,Y1 (bottom right, inclusive); outside it nothing is "
+        "drawn over the background")
+      .TypeName("X0,Y0,X1,Y1")
+      .Given(&args->regionGiven);
+  c.Add("--set", &args->settings,
+        "Set a render setting by name, after the scene's own, e.g. --set linesOn=false --set "
+        "linesAntialiasingQuality=extreme (repeatable; 'penwright info SCENE' lists every setting)")
+      .TypeName("FIELD=VALUE");
+  c.Add("--lines-out", &args->linesOut,
+        "Also write the line layer of each frame to this PNG or TGA file (numbered like the output)")
+      .TypeName("FILE");
+  c.Add("--surfaces-out", &args->surfacesOut,
+        "Also write the surface layer of each frame, before the lines are drawn over it, to this PNG or TGA file")
+      .TypeName("FILE");
+  c.run = [args](const GlobalOptions& globals) { return RunRender(*args, globals); };
+  return c;
+}
+
+}  // namespace pw::cli

@@ -1,0 +1,95 @@
+// The arguments of `penwright render`: what the command line gave (text and
+// numbers, bound to the parser's options) and the checked, typed plan made
+// of it. Everything that can be checked without the scene is checked here,
+// so a mistyped option costs no scene loading.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/image_io.h"
+
+namespace pw::cli {
+
+struct RenderArgs {
+  std::string scene;
+  std::string output;
+  int depth = 8;
+  int width = 0;
+  int height = 0;
+  std::string frames;  // "A-B" or "N"
+  int frame = 0;
+  std::string camera;
+  std::string region;  // "x0,y0,x1,y1"
+  std::vector<std::string> settings;  // "FIELD=VALUE" each
+  std::string linesOut;
+  std::string surfacesOut;
+  // Which of the options above appeared.
+  bool widthGiven = false;
+  bool heightGiven = false;
+  bool framesGiven = false;
+  bool frameGiven = false;
+  bool regionGiven = false;
+};
+
+// Frames, inclusive.
+struct FrameRange {
+  int first = 0;
+  int last = 0;
+  friend bool operator==(const FrameRange&, const FrameRange&) = default;
+};
+
+// Pixels, inclusive, (0, 0) the top left.
+struct PixelRegion {
+  int x0 = 0;
+  int y0 = 0;
+  int x1 = 0;
+  int y1 = 0;
+  friend bool operator==(const PixelRegion&, const PixelRegion&) = default;
+};
+
+struct SettingAssignment {
+  std::string name;
+  std::string value;
+  friend bool operator==(const SettingAssignment&, const SettingAssignment&) = default;
+};
+
+enum class FrameChoice {
+  Scene,  // the frames the scene names
+  One,    // --frame N: one picture, its file name as given
+  Range,  // --frames A-B: numbered files, even for a range of one
+};
+
+struct RenderPlan {
+  std::string scenePath;
+  std::string outputPath;
+  host::ImageFormat format = host::ImageFormat::Png;
+  int bitsPerChannel = 8;
+  std::optional<int> width;
+  std::optional<int> height;
+  FrameChoice frameChoice = FrameChoice::Scene;
+  FrameRange frames;  // for One and Range
+  std::optional<PixelRegion> region;
+  std::string camera;  // empty: the scene's active camera
+  std::vector<SettingAssignment> settings;
+  std::string linesOut;
+  std::string surfacesOut;
+};
+
+// Parsers of single option values. Each answers nullopt with one line in
+// *error (naming the option) when the text is not what the option takes.
+std::optional<int> ParseInteger(std::string_view text);
+std::optional<FrameRange> ParseFrameRange(std::string_view text, std::string* error);
+std::optional<PixelRegion> ParseRegion(std::string_view text, std::string* error);
+std::optional<SettingAssignment> ParseSettingAssignment(std::string_view text, std::string* error);
+// The image format an output file gets from its extension: PNG or TGA.
+std::optional<host::ImageFormat> OutputFormatOf(std::string_view path, std::string_view option, std::string* error);
+
+// Checks and types everything the command line says on its own: formats,
+// depth, sizes, frames, region syntax, settings syntax, that the files
+// written are not one another.
+bool ParseRenderArgs(const RenderArgs& args, RenderPlan* plan, std::string* error);
+
+}  // namespace pw::cli

@@ -1,0 +1,250 @@
+// `penwright render` end to end: the built program run on the example scene
+// and a model, its files read back, its exit status and messages checked.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "host/bitmap.h"
+#include "host/image_io.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kExample = PW_SOURCE_DIR "/examples/scene.json";
+const std::string kModel = PW_TESTDATA_DIR "/bevelcube.obj";
+
+std::string ReadText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+struct RunResult {
+  int exitCode = -1;  // -1: ended by a signal
+  std::string out;
+  std::string err;
+};
+
+class CliRenderTest : public ::testing::Test {
+ protected:
+  CliRenderTest() {
+    dir_ = fs::temp_directory_path() / ("pw_cli_render_" + std::to_string(getpid()) + "_" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  ~CliRenderTest() override { fs::remove_all(dir_); }
+
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+  // Starts penwright with stdout and stderr going to files in the test's folder.
+  pid_t Start(const std::vector<std::string>& args) {
+    std::vector<std::string> argv{PW_PENWRIGHT_EXE};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> cargs;
+    for (std::string& a : argv) cargs.push_back(a.data());
+    cargs.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, Path(".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, Path(".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = -1;
+    const int rc = posix_spawn(&pid, cargs[0], &actions, nullptr, cargs.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    EXPECT_EQ(rc, 0) << "cannot start " << PW_PENWRIGHT_EXE;
+    return rc == 0 ? pid : -1;
+  }
+
+  RunResult Finish(pid_t pid) {
+    RunResult r;
+    int status = 0;
+    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) r.exitCode = WEXITSTATUS(status);
+    r.out = ReadText(dir_ / ".out");
+    r.err = ReadText(dir_ / ".err");
+    return r;
+  }
+
+  RunResult Run(const std::vector<std::string>& args) { return Finish(Start(args)); }
+
+  // The files the run left, apart from its captured output.
+  std::vector<std::string> Files() const {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir_))
+      if (e.path().filename().string()[0] != '.') names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  host::Bitmap Read(const std::string& name, host::BitmapInfo* info = nullptr) {
+    host::Bitmap image;
+    std::string error;
+    EXPECT_TRUE(host::ReadImage(Path(name), image, &error, info)) << error;
+    return image;
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(CliRenderTest, RendersTheExampleToAPictureThatDecodes) {
+  const RunResult r = Run({"render", kExample, "--frame", "0", "--width", "80", "-o", Path("frame.png")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, Path("frame.png") + "\n") << "the written file, for scripts";
+  EXPECT_EQ(Files(), std::vector<std::string>{"frame.png"}) << "no scratch files left behind";
+  host::BitmapInfo info;
+  const host::Bitmap image = Read("frame.png", &info);
+  EXPECT_EQ(image.Width(), 80);
+  EXPECT_EQ(image.Height(), 60) << "the scene's 800 x 600 shape kept";
+  EXPECT_EQ(info.bitsPerChannel, 8);
+  // Without a terminal, progress comes as plain stage lines.
+  EXPECT_NE(r.err.find("Preparing Scene\n"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find('\r'), std::string::npos) << "no bar drawn into a file";
+}
+
+TEST_F(CliRenderTest, SixteenBitsHoldTheEightBitPicture) {
+  ASSERT_EQ(Run({"render", kModel, "--width", "48", "--height", "32", "-o", Path("a8.png")}).exitCode, 0);
+  const RunResult r = Run({"render", kModel, "--width", "48", "--height", "32", "--depth", "16", "-o", Path("a16.png")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  ASSERT_EQ(Run({"render", kModel, "--width", "48", "--height", "32", "-o", Path("a.tga")}).exitCode, 0);
+  host::BitmapInfo info8, info16, infoTga;
+  const host::Bitmap p8 = Read("a8.png", &info8), p16 = Read("a16.png", &info16), tga = Read("a.tga", &infoTga);
+  EXPECT_EQ(info16.bitsPerChannel, 16);
+  EXPECT_EQ(infoTga.format, host::ImageFormat::Tga);
+  ASSERT_EQ(p16.Width(), 48);
+  ASSERT_EQ(p16.Height(), 32);
+  ASSERT_EQ(p8.Pixels().size(), p16.Pixels().size());
+  ASSERT_EQ(tga.Pixels().size(), p16.Pixels().size());
+  for (std::size_t i = 0; i < p16.Pixels().size(); ++i) {
+    const host::BMM_Color_64 deep = p16.Pixels()[i];
+    const host::BMM_Color_64 rounded{host::Channel8To16(host::Channel16To8(deep.r)),
+                                     host::Channel8To16(host::Channel16To8(deep.g)),
+                                     host::Channel8To16(host::Channel16To8(deep.b)),
+                                     host::Channel8To16(host::Channel16To8(deep.a))};
+    ASSERT_EQ(p8.Pixels()[i], rounded) << "pixel " << i;
+    ASSERT_EQ(tga.Pixels()[i], rounded) << "pixel " << i;
+  }
+}
+
+TEST_F(CliRenderTest, FramesGoToNumberedFiles) {
+  const RunResult r = Run({"render", kExample, "--frames", "2-4", "--width", "40", "-o", Path("shot.png")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(Files(), (std::vector<std::string>{"shot0002.png", "shot0003.png", "shot0004.png"}));
+  EXPECT_EQ(r.out, Path("shot0002.png") + "\n" + Path("shot0003.png") + "\n" + Path("shot0004.png") + "\n");
+  EXPECT_NE(r.err.find("[3/3] Preparing View\n"), std::string::npos) << r.err;
+  for (const char* name : {"shot0002.png", "shot0004.png"}) EXPECT_EQ(Read(name).Width(), 40);
+
+  // A range of one frame is still a sequence; a single --frame is not.
+  ASSERT_EQ(Run({"render", kExample, "--frames", "7", "--width", "40", "-o", Path("one.png")}).exitCode, 0);
+  ASSERT_EQ(Run({"render", kExample, "--frame", "7", "--width", "40", "-o", Path("single.png")}).exitCode, 0);
+  EXPECT_TRUE(fs::exists(Path("one0007.png")));
+  EXPECT_TRUE(fs::exists(Path("single.png")));
+}
+
+TEST_F(CliRenderTest, CustomOutputsAndRegion) {
+  const RunResult r = Run({"render", kExample, "--frame", "0", "--width", "40", "--region", "10,5,29,14",
+                           "--lines-out", Path("lines.png"), "--surfaces-out", Path("surfaces.tga"), "-o",
+                           Path("out.png"), "--quiet"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "") << "--quiet prints nothing on success";
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(Files(), (std::vector<std::string>{"lines.png", "out.png", "surfaces.tga"}));
+  const host::Bitmap out = Read("out.png");
+  EXPECT_EQ(Read("lines.png").Width(), 40);
+  EXPECT_EQ(Read("surfaces.tga").Height(), 30);
+  // Only the region is drawn: outside it the picture holds at most the
+  // background, which is transparent.
+  for (int y = 0; y < out.Height(); ++y)
+    for (int x = 0; x < out.Width(); ++x)
+      if (x < 10 || x > 29 || y < 5 || y > 14) {
+        ASSERT_EQ(out.GetPixel(x, y).a, 0) << x << "," << y;
+      }
+}
+
+TEST_F(CliRenderTest, BadArgumentsExitTwoWithOneLineAndWriteNothing) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* says;
+  };
+  const std::string out = Path("out.png");
+  const Case cases[] = {
+      {{"--set", "linesOm=true"}, "unknown render setting 'linesOm'"},
+      {{"--set", "linesOn=maybe"}, "'maybe' is not a switch"},
+      {{"-o", Path("missing/x.png")}, "does not exist"},
+      {{"--frames", "3-1"}, "first frame comes after the last"},
+      {{"--width", "-5"}, "--width: -5"},
+      {{"--region", "0,0,80,10"}, "reaches outside"},
+      {{"--region", "1,2"}, "is not a region"},
+      {{"-o", Path("out.jpg")}, "use .png or .tga"},
+      {{"--camera", "Nope"}, "no node is named 'Nope' (cameras: 'Camera')"},
+      {{"--depth", "16", "-o", Path("out.tga")}, "8 bits a channel"},
+      {{"--lines-out", out}, "name the same file"},
+      {{"--set", "surfaceCustomOutputOn=true", "--set", "surfaceCustomOutput=" + Path("s.gif")}, "surfaceCustomOutput"},
+  };
+  std::ofstream(out) << "old";
+  for (const Case& c : cases) {
+    std::vector<std::string> args{"render", kExample};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    // The options a case leaves out get harmless values.
+    auto has = [&](const char* option) { return std::find(c.args.begin(), c.args.end(), option) != c.args.end(); };
+    if (!has("-o")) args.insert(args.end(), {"-o", out});
+    if (!has("--width")) args.insert(args.end(), {"--width", "80"});
+    if (!has("--frames")) args.insert(args.end(), {"--frame", "0"});
+    const RunResult r = Run(args);
+    EXPECT_EQ(r.exitCode, 2) << c.says << "\n" << r.err;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.rfind("penwright: ", 0), 0u) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "one line:\n" << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(Files(), std::vector<std::string>{"out.png"}) << c.says;
+    EXPECT_EQ(ReadText(out), "old") << c.says;
+  }
+}
+
+TEST_F(CliRenderTest, BadSceneExitsTwo) {
+  std::ofstream(Path("broken.json")) << "{\"version\": 1, \"nodes\": [";
+  for (const std::string& scene : {Path("missing.json"), Path("broken.json"), Path("scene.txt")}) {
+    const RunResult r = Run({"render", scene, "-o", Path("out.png")});
+    EXPECT_EQ(r.exitCode, 2) << scene;
+    EXPECT_NE(r.err.find(scene), std::string::npos) << "the message names the file: " << r.err;
+    EXPECT_FALSE(fs::exists(Path("out.png")));
+  }
+}
+
+TEST_F(CliRenderTest, CtrlCCancelsWithoutReplacingFiles) {
+  // Far more frames than can be rendered before the signal arrives.
+  std::ofstream(Path("shot0499.png")) << "old";
+  const pid_t pid = Start({"render", kExample, "--frames", "0-499", "--width", "200", "-o", Path("shot.png")});
+  ASSERT_GT(pid, 0);
+  // Interrupt once the render is under way (its first stage line is out).
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (ReadText(dir_ / ".err").find("Preparing") == std::string::npos &&
+         std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  kill(pid, SIGINT);
+  const RunResult r = Finish(pid);
+  EXPECT_EQ(r.exitCode, 1) << r.err;
+  ASSERT_GE(r.err.size(), 10u);
+  EXPECT_EQ(r.err.substr(r.err.size() - 10), "Cancelled\n") << r.err;
+  EXPECT_EQ(ReadText(dir_ / "shot0499.png"), "old");
+  // Every file written before the interruption is a whole picture.
+  for (const std::string& name : Files())
+    if (name != "shot0499.png") {
+      EXPECT_EQ(Read(name).Width(), 200) << name;
+    }
+}
+
+}  // namespace
