@@ -7,6 +7,7 @@
 #include "render/render_lifecycle.h"
 #include "render/render_notify.h"
 #include "render/renderer_paramblock.h"
+#include "surfaces/mtl_standin.h"
 
 namespace pw {
 
@@ -64,7 +65,8 @@ bool gatherScene(PwRenderRun& run, const PwOpenArgs& args) {
     host::WarningText("PenwrightRenderer: the scene's art-material library cannot be made");
     return false;
   }
-  const PwGatherOptions options = gatherOptions(run.params);
+  PwGatherOptions options = gatherOptions(run.params);
+  options.makeStandin = MakeMtlStandin;
   if (!gatherObjects(run.sceneRoot, options, run.instances)) {
     host::WarningMessage("PenwrightRenderer: the scene has more than %d objects; only the first %d are rendered",
                          kMaxInstances, kMaxInstances);

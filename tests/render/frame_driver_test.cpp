@@ -693,5 +693,23 @@ TEST_F(FrameTest, RendererRoundTripsThroughASceneFile) {
   EXPECT_EQ(back->ParamBlock()->GetInt(pw::kLinesAntialiasingQuality), 2);
 }
 
+TEST_F(FrameTest, NodeWithoutMaterialRendersWithItsWireColour) {
+  host::INode* node = box("Plain", {0, 0, 0});
+  node->SetMtl(nullptr);
+  node->SetWireColorRGB(host::Color(0.25f, 0.5f, 1.0f));
+  ASSERT_EQ(open(), 1);
+  ASSERT_EQ(renderer->Run().instances.size(), 1u);
+  const pw::PwRenderInstance& inst = *renderer->Run().instances[0];
+  ASSERT_NE(inst.mtl, nullptr);
+  EXPECT_TRUE(inst.ownsMaterial());
+  EXPECT_EQ(inst.mtl->GetClassName(), "PwMtlStandin");
+  const host::Color diffuse = inst.mtl->GetDiffuse();
+  EXPECT_NEAR(diffuse.r, 0.25f, 1e-2);
+  EXPECT_NEAR(diffuse.g, 0.5f, 1e-2);
+  EXPECT_NEAR(diffuse.b, 1.0f, 1e-2);
+  close();
+  EXPECT_TRUE(renderer->Run().instances.empty());
+}
+
 }  // namespace
 }  // namespace pwtest
