@@ -12,8 +12,7 @@ Command MakeRenderCommand() {
   Command c;
   c.name = "render";
   c.description =
-      "Render a scene to PNG or TGA pictures. Exit status: 0 done, 1 the render failed or was cancelled (Ctrl-C), "
-      "2 bad arguments or input (nothing is rendered then)";
+      "Render a scene to PNG or TGA pictures (exit status 0 done, 1 failed or cancelled, 2 bad arguments or input)";
   c.Add("scene", &args->scene, "The scene: a description (.json) or a model (.obj, .gltf, .glb)")
       .Required()
       .TypeName("SCENE");
@@ -57,6 +56,9 @@ Command MakeRenderCommand() {
   c.Add("--surfaces-out", &args->surfacesOut,
         "Also write the surface layer of each frame, before the lines are drawn over it, to this PNG or TGA file")
       .TypeName("FILE");
+  c.Add("--transparent", &args->transparent,
+        "Keep the picture's alpha channel: the background is written transparent, for compositing (default: "
+        "opaque, the background shows its colour)");
   c.run = [args](const GlobalOptions& globals) { return RunRender(*args, globals); };
   return c;
 }

@@ -34,10 +34,15 @@ struct BoundCommand {
 CLI::Option* AddOption(CLI::App& app, const OptionSpec& spec) {
   CLI::Option* opt = std::visit(
       [&](auto* target) -> CLI::Option* {
-        if constexpr (std::is_same_v<decltype(target), bool*>)
+        if constexpr (std::is_same_v<decltype(target), bool*>) {
           return app.add_flag(spec.names, *target, spec.description);
-        else
+        } else if constexpr (std::is_same_v<decltype(target), std::vector<std::string>*>) {
+          // One value per appearance, so a repeatable option never swallows
+          // the positional arguments that follow it.
+          return app.add_option(spec.names, *target, spec.description)->allow_extra_args(false);
+        } else {
           return app.add_option(spec.names, *target, spec.description)->capture_default_str();
+        }
       },
       spec.target);
   if (spec.required) opt->required();

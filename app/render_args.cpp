@@ -44,9 +44,19 @@ bool SameFile(const std::string& a, const std::string& b) {
   return pa == pb;
 }
 
+// A whole number given for `option`.
+bool TakeOptionInteger(const std::string& text, const char* option, int* out, std::string* error) {
+  const std::optional<int> v = ParseInteger(text);
+  if (!v) return Fail(error, std::string(option) + ": " + Quoted(text) + " is not a whole number");
+  *out = *v;
+  return true;
+}
+
 bool CheckSize(const RenderArgs& args, RenderPlan* plan, std::string* error) {
-  auto check = [&](bool given, int value, const char* option, std::optional<int>* out) {
+  auto check = [&](bool given, const std::string& text, const char* option, std::optional<int>* out) {
     if (!given) return true;
+    int value = 0;
+    if (!TakeOptionInteger(text, option, &value, error)) return false;
     if (value < 1 || value > host::Bitmap::kMaxSide)
       return Fail(error, std::string(option) + ": " + std::to_string(value) + " is not a size in pixels (1 to " +
                              std::to_string(host::Bitmap::kMaxSide) + ")");
@@ -65,8 +75,10 @@ bool CheckSize(const RenderArgs& args, RenderPlan* plan, std::string* error) {
 bool CheckFrames(const RenderArgs& args, RenderPlan* plan, std::string* error) {
   if (args.framesGiven && args.frameGiven) return Fail(error, "--frame and --frames cannot be used together");
   if (args.frameGiven) {
+    int frame = 0;
+    if (!TakeOptionInteger(args.frame, "--frame", &frame, error)) return false;
     plan->frameChoice = FrameChoice::One;
-    plan->frames = {args.frame, args.frame};
+    plan->frames = {frame, frame};
   } else if (args.framesGiven) {
     const std::optional<FrameRange> range = ParseFrameRange(args.frames, error);
     if (!range) return false;
@@ -82,11 +94,13 @@ bool CheckOutputs(const RenderArgs& args, RenderPlan* plan, std::string* error) 
   if (!format) return false;
   plan->outputPath = args.output;
   plan->format = *format;
-  if (args.depth != 8 && args.depth != 16)
-    return Fail(error, "--depth: " + std::to_string(args.depth) + " is not a depth (8 or 16 bits a channel)");
-  if (args.depth == 16 && plan->format != host::ImageFormat::Png)
+  const std::optional<int> depth = ParseInteger(args.depth);
+  if (depth != 8 && depth != 16)
+    return Fail(error, "--depth: " + Quoted(args.depth) + " is not a depth (8 or 16 bits a channel)");
+  if (depth == 16 && plan->format != host::ImageFormat::Png)
     return Fail(error, "--depth 16: " + Quoted(args.output) + " is a TGA file, which holds 8 bits a channel; use .png");
-  plan->bitsPerChannel = args.depth;
+  plan->bitsPerChannel = *depth;
+  plan->keepAlpha = args.transparent;
 
   if (!args.linesOut.empty() && !OutputFormatOf(args.linesOut, "--lines-out", error)) return false;
   if (!args.surfacesOut.empty() && !OutputFormatOf(args.surfacesOut, "--surfaces-out", error)) return false;

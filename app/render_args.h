@@ -16,16 +16,19 @@ namespace pw::cli {
 struct RenderArgs {
   std::string scene;
   std::string output;
-  int depth = 8;
-  int width = 0;
-  int height = 0;
+  // Numbers stay text until checked here, so that a bad one gets the same
+  // kind of message as every other mistake.
+  std::string depth = "8";
+  std::string width;
+  std::string height;
   std::string frames;  // "A-B" or "N"
-  int frame = 0;
+  std::string frame;
   std::string camera;
   std::string region;  // "x0,y0,x1,y1"
   std::vector<std::string> settings;  // "FIELD=VALUE" each
   std::string linesOut;
   std::string surfacesOut;
+  bool transparent = false;
   // Which of the options above appeared.
   bool widthGiven = false;
   bool heightGiven = false;
@@ -67,6 +70,9 @@ struct RenderPlan {
   std::string outputPath;
   host::ImageFormat format = host::ImageFormat::Png;
   int bitsPerChannel = 8;
+  // The rendered alpha is kept (background transparent); otherwise the picture
+  // is written opaque, as the background colour already lies in every pixel.
+  bool keepAlpha = false;
   std::optional<int> width;
   std::optional<int> height;
   FrameChoice frameChoice = FrameChoice::Scene;

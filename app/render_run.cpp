@@ -16,9 +16,8 @@
 #include "interrupt.h"
 #include "progress_bar.h"
 #include "render/art_material_classes.h"
-#include "render/art_materials_json.h"
 #include "render/renderer.h"
-#include "render_output_check.h"
+#include "render_job.h"
 #include "render_setup.h"
 
 namespace pw::cli {
@@ -28,92 +27,6 @@ namespace {
 int Refuse(const std::string& message) {
   std::fprintf(stderr, "penwright: %s\n", message.c_str());
   return ExitUsage;
-}
-
-bool Fail(std::string* error, std::string message) {
-  if (error) *error = std::move(message);
-  return false;
-}
-
-// Everything worked out before the first frame is rendered.
-struct RenderJob {
-  RenderPlan plan;
-  host::Scene scene;
-  host::SceneInputInfo info;
-  ImageSize size;
-  FrameSequence frames;
-  host::INode* camera = nullptr;
-};
-
-// Each file the render writes: a format penwright writes, in a folder that
-// takes new files.
-bool CheckFiles(const RenderJob& job, const host::IParamBlock2& block, std::string* error) {
-  for (const PlannedFile& f : PlannedFiles(job.plan, block)) {
-    std::string why;
-    if (!OutputFormatOf(f.path, f.origin, &why)) return Fail(error, why);
-    // A sequence writes its numbered files into the same folder, so the
-    // first one stands for them all.
-    const std::optional<std::string> first = OutputPathForFrame(f.path, job.frames.range.first, job.frames.numbered);
-    if (!first) return Fail(error, f.origin + ": '" + f.path + "' names no file");
-    if (!CheckWritableTarget(*first, &why)) return Fail(error, f.origin + ": " + why);
-  }
-  return true;
-}
-
-// The command line, the scene and the renderer's settings, checked against
-// one another. False with one line in *error; nothing is rendered or written.
-bool PrepareJob(const RenderArgs& args, PenwrightRenderer& renderer, RenderJob& job, std::string* error) {
-  if (!ParseRenderArgs(args, &job.plan, error)) return false;
-  if (!host::LoadSceneInput(job.plan.scenePath, job.scene, error, &job.info) ||
-      !LoadSceneArtMaterials(job.plan.scenePath, job.scene, error))
-    return false;
-  host::IParamBlock2* block = renderer.ParamBlock();
-  if (!block) return Fail(error, "the renderer has no parameter block");
-  if (!ApplyRenderSettings(renderer.Settings(), block, job.info.renderSettings, job.plan, error)) return false;
-
-  const std::optional<ImageSize> size =
-      ResolveImageSize(job.plan, {job.info.imageWidth, job.info.imageHeight}, error);
-  if (!size) return false;
-  job.size = *size;
-  if (job.plan.region && !CheckRegionInside(*job.plan.region, job.size, error)) return false;
-  job.frames = ResolveFrames(job.plan, {job.info.frameStart, job.info.frameEnd});
-  job.camera = FindCameraNode(job.scene, job.plan.camera, error);
-  if (!job.camera) return false;
-  return CheckFiles(job, *block, error);
-}
-
-host::RendParams MakeRendParams(const RenderJob& job) {
-  host::RendParams rp;
-  rp.width = job.size.width;
-  rp.height = job.size.height;
-  rp.devAspect = 1.0f;
-  rp.firstFrame = host::FrameToTime(job.frames.range.first);
-  rp.envMap = job.scene.Root()->GetEnvironmentMap();
-  if (job.plan.region) {
-    rp.rendType = host::RENDTYPE_REGION;
-    rp.nMinx = job.plan.region->x0;
-    rp.nMiny = job.plan.region->y0;
-    rp.nMaxx = job.plan.region->x1;
-    rp.nMaxy = job.plan.region->y1;
-  }
-  return rp;
-}
-
-host::FrameRendParams MakeFrameParams(const RenderJob& job) {
-  const host::SceneRoot& root = *job.scene.Root();
-  host::FrameRendParams fp;
-  fp.ambient = root.ambientLight;
-  fp.background = root.backgroundColor;
-  fp.globalLightLevel = root.globalLightLevel;
-  fp.devWidth = job.size.width;
-  fp.devHeight = job.size.height;
-  const PixelRegion whole{0, 0, job.size.width - 1, job.size.height - 1};
-  const PixelRegion r = job.plan.region.value_or(whole);
-  fp.regxmin = r.x0;
-  fp.regymin = r.y0;
-  fp.regxmax = r.x1;
-  fp.regymax = r.y1;
-  return fp;
 }
 
 // Warnings printed while the bar is up would share its line: the bar is
@@ -149,61 +62,73 @@ class WarningsClearOfBar {
 
 enum class RunOutcome { Done, Failed, Cancelled };
 
-// Open, one Render and one file per frame, Close. A frame's file is written
-// only when its Render succeeded, and replaces an existing file only once
-// complete (WriteImage writes beside it and renames).
-RunOutcome RenderFrames(PenwrightRenderer& renderer, RenderJob& job, CliProgress& progress, bool quiet) {
+RunOutcome FailedOrCancelled(const CliProgress& progress) {
+  return InterruptRequested() || progress.CancelAnswered() ? RunOutcome::Cancelled : RunOutcome::Failed;
+}
+
+// One frame rendered into `image` and, only when that succeeded, written to
+// its file. WriteImage writes beside the target and renames, so an existing
+// file is replaced by a whole picture or not at all.
+RunOutcome RenderFrame(PenwrightRenderer& renderer, const RenderJob& job, const host::FrameRendParams& frameParams,
+                       int frame, host::Bitmap& image, CliProgress& progress, bool quiet) {
+  const host::TimeValue t = host::FrameToTime(frame);
+  const host::ViewParams view = CameraViewParams(job.camera, t);
+  image.Fill({});
+  const int rendered = renderer.Render(t, &image, frameParams, &progress, &view);
+  progress.Clear();
+  if (!rendered) {
+    const RunOutcome outcome = FailedOrCancelled(progress);
+    if (outcome == RunOutcome::Failed) std::fprintf(stderr, "penwright: frame %d could not be rendered\n", frame);
+    return outcome;
+  }
+  // The folder was checked before rendering; only a name the frame number
+  // cannot be added to fails here.
+  const std::optional<std::string> path = OutputPathForFrame(job.plan.outputPath, frame, job.frames.numbered);
+  if (!job.plan.keepAlpha) {
+    for (int y = 0; y < image.Height(); ++y)
+      for (host::BMM_Color_64& px : image.Row(y)) px.a = 65535;
+  }
+  std::string error;
+  if (!path || !host::WriteImage(*path, image, {job.plan.bitsPerChannel}, &error)) {
+    std::fprintf(stderr, "penwright: %s\n", path ? error.c_str() : "no file name for the frame");
+    return RunOutcome::Failed;
+  }
+  if (!quiet) {
+    std::printf("%s\n", path->c_str());
+    std::fflush(stdout);
+  }
+  return RunOutcome::Done;
+}
+
+// Open, the frames in order, Close. Stops at the first frame that fails or
+// at a Ctrl-C; the files of the frames before it stay.
+RunOutcome RenderFrames(PenwrightRenderer& renderer, const RenderJob& job, CliProgress& progress, bool quiet) {
+  host::Bitmap image;
+  if (!image.Create(job.size.width, job.size.height)) {
+    std::fprintf(stderr, "penwright: not enough memory for a %d x %d picture\n", job.size.width, job.size.height);
+    return RunOutcome::Failed;
+  }
   renderer.OutputSequence() = {job.frames.numbered, 0};
   const host::RendParams rendParams = MakeRendParams(job);
   const host::FrameRendParams frameParams = MakeFrameParams(job);
   const host::ViewParams firstView = CameraViewParams(job.camera, rendParams.firstFrame);
   host::SceneRoot* root = job.scene.Root();
   const std::vector<host::DefaultLight>& lights = root->defaultLights;
-
   if (!renderer.Open(root, job.camera, &firstView, rendParams, lights.data(), static_cast<int>(lights.size()),
                      &progress)) {
     progress.Clear();
-    return InterruptRequested() || progress.CancelAnswered() ? RunOutcome::Cancelled : RunOutcome::Failed;
+    const RunOutcome outcome = FailedOrCancelled(progress);
+    if (outcome == RunOutcome::Failed) std::fprintf(stderr, "penwright: the render could not start\n");
+    return outcome;
   }
 
   RunOutcome outcome = RunOutcome::Done;
-  host::Bitmap image;
-  if (!image.Create(job.size.width, job.size.height)) {
-    std::fprintf(stderr, "penwright: not enough memory for a %d x %d picture\n", job.size.width, job.size.height);
-    outcome = RunOutcome::Failed;
-  }
   const int count = job.frames.Count();
   for (int i = 0; i < count && outcome == RunOutcome::Done; ++i) {
-    if (InterruptRequested()) {
-      outcome = RunOutcome::Cancelled;
-      break;
-    }
-    const int frame = job.frames.range.first + i;
-    const host::TimeValue t = host::FrameToTime(frame);
-    const host::ViewParams view = CameraViewParams(job.camera, t);
     progress.SetFrame(i, count);
-    image.Fill({});
-    const int rendered = renderer.Render(t, &image, frameParams, &progress, &view);
-    progress.Clear();
-    if (!rendered) {
-      if (InterruptRequested() || progress.CancelAnswered()) {
-        outcome = RunOutcome::Cancelled;
-      } else {
-        std::fprintf(stderr, "penwright: frame %d could not be rendered\n", frame);
-        outcome = RunOutcome::Failed;
-      }
-      break;
-    }
-    // Checked before rendering; only a frame number too long for a name fails here.
-    const std::optional<std::string> path = OutputPathForFrame(job.plan.outputPath, frame, job.frames.numbered);
-    std::string error;
-    if (!path || !host::WriteImage(*path, image, {job.plan.bitsPerChannel}, &error)) {
-      std::fprintf(stderr, "penwright: %s\n", path ? error.c_str() : "no file name for the frame");
-      outcome = RunOutcome::Failed;
-      break;
-    }
-    if (!quiet) std::printf("%s\n", path->c_str());
-    std::fflush(stdout);
+    outcome = InterruptRequested() ? RunOutcome::Cancelled
+                                   : RenderFrame(renderer, job, frameParams, job.frames.range.first + i, image,
+                                                 progress, quiet);
   }
 
   // The outcome is told by the caller, in its own words; the renderer's

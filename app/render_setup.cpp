@@ -5,6 +5,7 @@
 
 #include "host/bitmap.h"
 #include "host/camera.h"
+#include "host/import_defaults.h"
 #include "render/custom_output.h"
 #include "render/frame_suffix.h"
 #include "render/render_settings_by_name.h"
@@ -106,6 +107,17 @@ host::INode* FindCameraNode(const host::Scene& scene, const std::string& name, s
     return nullptr;
   }
   return node;
+}
+
+bool RefitFramingCamera(host::Scene& scene, const host::SceneInputInfo& info, ImageSize size) {
+  if (!info.framingCamera || info.imageWidth <= 0 || info.imageHeight <= 0) return false;
+  // Same shape, same camera (compared without division).
+  if (static_cast<long long>(size.width) * info.imageHeight == static_cast<long long>(size.height) * info.imageWidth)
+    return false;
+  host::INode* cam = host::AddFramingCamera(scene, static_cast<float>(size.width) / static_cast<float>(size.height));
+  if (!cam) return false;
+  scene.Root()->activeCamera = cam->GetName();
+  return true;
 }
 
 host::ViewParams CameraViewParams(host::INode* cameraNode, host::TimeValue t) {

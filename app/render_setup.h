@@ -50,6 +50,12 @@ std::optional<std::string> OutputPathForFrame(const std::string& path, int frame
 // cameras the scene has.
 host::INode* FindCameraNode(const host::Scene& scene, const std::string& name, std::string* error);
 
+// A camera the loader added only to frame the scene was fitted to the
+// scene's picture shape; for a picture of another shape the scene gets a
+// new framing camera, made active, fitted to that shape. True when the
+// active camera was replaced.
+bool RefitFramingCamera(host::Scene& scene, const host::SceneInputInfo& info, ImageSize size);
+
 // The view a host hands the renderer for a camera node at time t:
 // cameraFromWorld (scale removed), projection, field of view, clipping.
 host::ViewParams CameraViewParams(host::INode* cameraNode, host::TimeValue t);

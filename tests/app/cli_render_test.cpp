@@ -157,7 +157,7 @@ TEST_F(CliRenderTest, FramesGoToNumberedFiles) {
 TEST_F(CliRenderTest, CustomOutputsAndRegion) {
   const RunResult r = Run({"render", kExample, "--frame", "0", "--width", "40", "--region", "10,5,29,14",
                            "--lines-out", Path("lines.png"), "--surfaces-out", Path("surfaces.tga"), "-o",
-                           Path("out.png"), "--quiet"});
+                           Path("out.png"), "--quiet", "--transparent"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out, "") << "--quiet prints nothing on success";
   EXPECT_EQ(r.err, "");
@@ -172,6 +172,12 @@ TEST_F(CliRenderTest, CustomOutputsAndRegion) {
       if (x < 10 || x > 29 || y < 5 || y > 14) {
         ASSERT_EQ(out.GetPixel(x, y).a, 0) << x << "," << y;
       }
+  // Without --transparent the picture is opaque: the background shows its colour.
+  ASSERT_EQ(Run({"render", kExample, "--frame", "0", "--width", "40", "-o", Path("opaque.png"), "--quiet"}).exitCode,
+            0);
+  const host::Bitmap opaque = Read("opaque.png");
+  for (int y = 0; y < opaque.Height(); ++y)
+    for (int x = 0; x < opaque.Width(); ++x) ASSERT_EQ(opaque.GetPixel(x, y).a, 65535) << x << "," << y;
 }
 
 TEST_F(CliRenderTest, BadArgumentsExitTwoWithOneLineAndWriteNothing) {

@@ -185,11 +185,4 @@ TEST(CliProgress, CancelIsAnsweredInEveryStyle) {
   }
 }
 
-TEST(ChooseProgressStyle, QuietWinsThenTheTerminalDecides) {
-  EXPECT_EQ(ChooseProgressStyle(true, true), ProgressStyle::Silent);
-  EXPECT_EQ(ChooseProgressStyle(true, false), ProgressStyle::Silent);
-  EXPECT_EQ(ChooseProgressStyle(false, true), ProgressStyle::Bar);
-  EXPECT_EQ(ChooseProgressStyle(false, false), ProgressStyle::Lines);
-}
-
 }  // namespace

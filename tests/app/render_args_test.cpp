@@ -106,8 +106,8 @@ RenderArgs GoodArgs() {
 TEST(ParseRenderArgs, TypesAGoodCommandLine) {
   RenderArgs a = GoodArgs();
   a.output = "shot.png";
-  a.depth = 16;
-  a.width = 320;
+  a.depth = "16";
+  a.width = "320";
   a.widthGiven = true;
   a.frames = "3-9";
   a.framesGiven = true;
@@ -138,7 +138,7 @@ TEST(ParseRenderArgs, FrameChoices) {
   ASSERT_TRUE(ParseRenderArgs(GoodArgs(), &plan, &error));
   EXPECT_EQ(plan.frameChoice, FrameChoice::Scene);
   RenderArgs one = GoodArgs();
-  one.frame = -4;
+  one.frame = "-4";
   one.frameGiven = true;
   ASSERT_TRUE(ParseRenderArgs(one, &plan, &error)) << error;
   EXPECT_EQ(plan.frameChoice, FrameChoice::One);
@@ -152,13 +152,17 @@ TEST(ParseRenderArgs, RefusesBadCombinations) {
     const char* says;
   };
   const Case cases[] = {
-      {"depth 12", [](RenderArgs& a) { a.depth = 12; }, "--depth"},
-      {"16 bits in TGA", [](RenderArgs& a) { a.output = "x.tga"; a.depth = 16; }, "8 bits a channel"},
-      {"negative width", [](RenderArgs& a) { a.width = -5; a.widthGiven = true; }, "--width: -5"},
-      {"zero height", [](RenderArgs& a) { a.height = 0; a.heightGiven = true; }, "--height: 0"},
-      {"too tall", [](RenderArgs& a) { a.height = 70000; a.heightGiven = true; }, "--height"},
-      {"too many pixels", [](RenderArgs& a) { a.width = a.height = 60000; a.widthGiven = a.heightGiven = true; },
+      {"depth 12", [](RenderArgs& a) { a.depth = "12"; }, "--depth: '12'"},
+      {"depth in words", [](RenderArgs& a) { a.depth = "deep"; }, "--depth: 'deep'"},
+      {"16 bits in TGA", [](RenderArgs& a) { a.output = "x.tga"; a.depth = "16"; }, "8 bits a channel"},
+      {"negative width", [](RenderArgs& a) { a.width = "-5"; a.widthGiven = true; }, "--width: -5"},
+      {"width in words", [](RenderArgs& a) { a.width = "wide"; a.widthGiven = true; }, "not a whole number"},
+      {"fractional width", [](RenderArgs& a) { a.width = "12.5"; a.widthGiven = true; }, "not a whole number"},
+      {"zero height", [](RenderArgs& a) { a.height = "0"; a.heightGiven = true; }, "--height: 0"},
+      {"too tall", [](RenderArgs& a) { a.height = "70000"; a.heightGiven = true; }, "--height"},
+      {"too many pixels", [](RenderArgs& a) { a.width = a.height = "60000"; a.widthGiven = a.heightGiven = true; },
        "more than a picture can hold"},
+      {"frame in words", [](RenderArgs& a) { a.frame = "first"; a.frameGiven = true; }, "--frame: 'first'"},
       {"frames backwards", [](RenderArgs& a) { a.frames = "5-3"; a.framesGiven = true; }, "after the last"},
       {"frame and frames", [](RenderArgs& a) { a.framesGiven = a.frameGiven = true; a.frames = "1-2"; },
        "cannot be used together"},

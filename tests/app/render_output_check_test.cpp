@@ -68,6 +68,14 @@ TEST_F(OutputCheckTest, RefusesWhatCannotHoldAFile) {
   }
 }
 
+TEST_F(OutputCheckTest, RefusesAFolderThatTakesNoFiles) {
+  // A folder no one may create files in, root included.
+  if (!fs::is_directory("/proc")) GTEST_SKIP() << "no /proc";
+  std::string error;
+  EXPECT_FALSE(CheckWritableTarget("/proc/penwright-out.png", &error));
+  EXPECT_NE(error.find("cannot write in the folder '/proc'"), std::string::npos) << error;
+}
+
 TEST_F(OutputCheckTest, RefusesAFolderWithoutWritePermission) {
   if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
   fs::permissions(dir_ / "sub", fs::perms::owner_read | fs::perms::owner_exec);

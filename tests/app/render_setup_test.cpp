@@ -4,6 +4,7 @@
 #include <string>
 
 #include "host/camera.h"
+#include "host/import_defaults.h"
 #include "host/light.h"
 #include "host/paramblock.h"
 #include "host/reference.h"
@@ -154,6 +155,32 @@ TEST_F(CameraSceneTest, ViewParamsLookThroughTheUnscaledCamera) {
   EXPECT_EQ(ortho.projType, host::PROJ_PARALLEL);
   // The view's width across, 2 * 100 * tan(0.5), is what 400 x zoom spans.
   EXPECT_NEAR(400.0f * ortho.zoom, 200.0f * std::tan(0.5f), 1e-3f);
+}
+
+TEST(RefitFramingCamera, OnlyAnAddedCameraForAnotherShape) {
+  host::Scene scene;
+  scene.CreateNode("Lamp", new host::GenLight(host::OMNI_LGT));  // framing needs no geometry
+  host::INode* added = host::AddFramingCamera(scene, 640.0f / 480.0f);
+  ASSERT_NE(added, nullptr);
+  scene.Root()->activeCamera = added->GetName();
+  host::SceneInputInfo info;
+  info.imageWidth = 640;
+  info.imageHeight = 480;
+  info.framingCamera = true;
+
+  EXPECT_FALSE(RefitFramingCamera(scene, info, {320, 240})) << "same shape, smaller";
+  EXPECT_EQ(scene.ActiveCameraNode(), added);
+  info.framingCamera = false;
+  EXPECT_FALSE(RefitFramingCamera(scene, info, {480, 640})) << "the scene's own camera is never replaced";
+  EXPECT_EQ(scene.ActiveCameraNode(), added);
+
+  info.framingCamera = true;
+  ASSERT_TRUE(RefitFramingCamera(scene, info, {480, 640}));
+  host::INode* portrait = scene.ActiveCameraNode();
+  ASSERT_NE(portrait, nullptr);
+  EXPECT_NE(portrait, added);
+  std::string error;
+  EXPECT_EQ(FindCameraNode(scene, "", &error), portrait);
 }
 
 class SettingsTest : public ::testing::Test {
