@@ -16,7 +16,6 @@
 #include "host/mesh.h"
 #include "host/mtl.h"
 #include "host/object_base.h"
-#include "render/art_material_classes.h"
 #include "render/art_materials_json.h"
 #include "render/gather.h"
 #include "render/render_settings_by_name.h"
@@ -177,12 +176,6 @@ void PrintCamera(const host::Scene& scene, const host::SceneInputInfo& info) {
 }
 
 int RunInfo(const std::string& path) {
-  // Styles are looked up by name in the library, which makes its art
-  // materials through their classes.
-  if (!RegisterArtMaterialClasses()) {
-    std::fprintf(stderr, "penwright: the art-material classes could not be set up\n");
-    return ExitFailed;
-  }
   host::Scene scene;
   host::SceneInputInfo info;
   std::string error;

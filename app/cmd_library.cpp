@@ -9,13 +9,11 @@
 
 #include "commands.h"
 #include "host/class_desc.h"
-#include "host/host_classes.h"
 #include "host/import_file.h"
 #include "host/import_scene.h"
 #include "host/scene_model.h"
 #include "library/art_materials.h"
 #include "library/holder.h"
-#include "render/art_material_classes.h"
 #include "render/art_material_describe.h"
 #include "render/art_materials_json.h"
 
@@ -32,11 +30,6 @@ bool IsSceneInput(const std::string& path) {
 // with the description's art materials; for a saved scene or an
 // art-material file, the library it holds (a new one when it holds none).
 PwObjectLibrary* LoadLibrary(const std::string& path, host::Scene& scene) {
-  host::RegisterHostClasses(host::ClassRegistry::Global());
-  if (!RegisterArtMaterialClasses()) {
-    std::fprintf(stderr, "penwright: the art-material classes are incomplete in this program\n");
-    return nullptr;
-  }
   std::string error;
   if (!path.empty()) {
     const bool ok = IsSceneInput(path)

@@ -12,11 +12,10 @@
 #include <vector>
 
 #include "commands.h"
-#include "host/class_desc.h"
 #include "host/interface.h"
-#include "plugin/class_table.h"
 #include "plugin/entry.h"
 #include "plugin/names.h"
+#include "startup.h"
 
 namespace pw::cli {
 namespace {
@@ -140,7 +139,10 @@ int Run(int argc, char** argv) {
     return ExitUsage;
   }
   if (!ApplyGlobals(globals)) return ExitUsage;
-  RegisterPluginClasses(host::ClassRegistry::Global());
+  if (!RegisterProgramClasses()) {
+    std::fprintf(stderr, "%s: the program's classes could not be set up\n", PROGRAM);
+    return ExitFailed;
+  }
   return selected->command->run(globals);
 }
 

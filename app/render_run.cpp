@@ -8,14 +8,12 @@
 
 #include "host/bitmap.h"
 #include "host/class_desc.h"
-#include "host/host_classes.h"
 #include "host/image_io.h"
 #include "host/interface.h"
 #include "host/reference.h"
 #include "host/scene_model.h"
 #include "interrupt.h"
 #include "progress_bar.h"
-#include "render/art_material_classes.h"
 #include "render/renderer.h"
 #include "render_job.h"
 #include "render_setup.h"
@@ -138,19 +136,9 @@ RunOutcome RenderFrames(PenwrightRenderer& renderer, const RenderJob& job, CliPr
   return outcome;
 }
 
-// The classes the renderer and the scene's art materials are made from.
-bool StartRenderer() {
-  host::RegisterHostClasses(host::ClassRegistry::Global());
-  return RegisterArtMaterialClasses() && RegisterRendererClass();
-}
-
 }  // namespace
 
 int RunRender(const RenderArgs& args, const GlobalOptions& globals) {
-  if (!StartRenderer()) {
-    std::fprintf(stderr, "penwright: the renderer's classes could not be set up\n");
-    return ExitFailed;
-  }
   auto* renderer = new PenwrightRenderer();
   host::RefHolder holder(renderer);
   RenderJob job;
