@@ -10,15 +10,15 @@
 #include <vector>
 
 #include "commands.h"
-#include "host/camera.h"
-#include "host/import_scene.h"
-#include "host/light.h"
-#include "host/mesh.h"
-#include "host/mtl.h"
-#include "host/object_base.h"
-#include "render/art_materials_json.h"
+#include "host/scene/camera.h"
+#include "scene_io/scene_input.h"
+#include "host/scene/light.h"
+#include "host/scene/mesh.h"
+#include "host/shading/mtl.h"
+#include "host/scene/object_base.h"
+#include "scene_io/art_materials_json.h"
 #include "render/gather.h"
-#include "render/render_settings_by_name.h"
+#include "scene_io/render_settings_by_name.h"
 #include "render/renderer_paramblock.h"
 #include "render/renderer_settings.h"
 

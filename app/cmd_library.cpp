@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "commands.h"
-#include "host/class_desc.h"
-#include "host/import_file.h"
-#include "host/import_scene.h"
-#include "host/scene_model.h"
+#include "host/refs/class_desc.h"
+#include "host/io/whole_file.h"
+#include "scene_io/scene_input.h"
+#include "host/scene/scene_model.h"
 #include "library/art_materials.h"
 #include "library/holder.h"
-#include "render/art_material_describe.h"
-#include "render/art_materials_json.h"
+#include "scene_io/art_material_describe.h"
+#include "scene_io/art_materials_json.h"
 
 namespace pw::cli {
 

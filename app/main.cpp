@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "commands.h"
-#include "host/interface.h"
+#include "host/services/interface.h"
 #include "plugin/entry.h"
 #include "plugin/names.h"
-#include "startup.h"
+#include "program/program_classes.h"
 
 namespace pw::cli {
 namespace {

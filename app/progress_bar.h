@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/rendering.h"
+#include "host/render_api/rendering.h"
 
 namespace pw::cli {
 

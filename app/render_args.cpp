@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "host/bitmap.h"
+#include "host/imaging/bitmap.h"
 
 namespace pw::cli {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/image_io.h"
+#include "host/imaging/image_io.h"
 
 namespace pw::cli {
 

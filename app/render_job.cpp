@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "render/art_materials_json.h"
+#include "scene_io/art_materials_json.h"
 #include "render_output_check.h"
 
 namespace pw::cli {

@@ -5,10 +5,10 @@
 
 #include <string>
 
-#include "host/import_scene.h"
-#include "host/node.h"
-#include "host/rendering.h"
-#include "host/scene_model.h"
+#include "scene_io/scene_input.h"
+#include "host/scene/node.h"
+#include "host/render_api/rendering.h"
+#include "host/scene/scene_model.h"
 #include "render/renderer.h"
 #include "render_args.h"
 #include "render_setup.h"

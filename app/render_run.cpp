@@ -6,12 +6,12 @@
 
 #include <unistd.h>
 
-#include "host/bitmap.h"
-#include "host/class_desc.h"
-#include "host/image_io.h"
-#include "host/interface.h"
-#include "host/reference.h"
-#include "host/scene_model.h"
+#include "host/imaging/bitmap.h"
+#include "host/refs/class_desc.h"
+#include "host/imaging/image_io.h"
+#include "host/services/interface.h"
+#include "host/refs/reference.h"
+#include "host/scene/scene_model.h"
 #include "interrupt.h"
 #include "progress_bar.h"
 #include "render/renderer.h"

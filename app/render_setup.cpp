@@ -3,12 +3,12 @@
 #include <cmath>
 #include <numbers>
 
-#include "host/bitmap.h"
-#include "host/camera.h"
-#include "host/import_defaults.h"
+#include "host/imaging/bitmap.h"
+#include "host/scene/camera.h"
+#include "import/import_defaults.h"
 #include "render/custom_output.h"
 #include "render/frame_suffix.h"
-#include "render/render_settings_by_name.h"
+#include "scene_io/render_settings_by_name.h"
 #include "render/renderer_paramblock.h"
 
 namespace pw::cli {

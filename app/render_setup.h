@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "host/import_scene.h"
-#include "host/node.h"
-#include "host/paramblock.h"
-#include "host/rendering.h"
+#include "scene_io/scene_input.h"
+#include "host/scene/node.h"
+#include "host/params/paramblock.h"
+#include "host/render_api/rendering.h"
 #include "render/renderer_settings.h"
 #include "render_args.h"
 

@@ -11,12 +11,12 @@
 #include <memory>
 #include <string>
 
-#include "host/bitmap.h"
-#include "host/host_classes.h"
-#include "host/import_scene.h"
-#include "host/interface.h"
+#include "host/imaging/bitmap.h"
+#include "host/scene/host_classes.h"
+#include "scene_io/scene_input.h"
+#include "host/services/interface.h"
 #include "plugin/class_table.h"
-#include "render/art_material_classes.h"
+#include "program/art_material_classes.h"
 #include "render/background.h"
 #include "render/compose.h"
 #include "render/pixel_buffer_output.h"

@@ -12,10 +12,10 @@
 #include <numbers>
 #include <string>
 
-#include "host/import_gltf.h"
-#include "host/import_obj.h"
-#include "host/interface.h"
-#include "host/object_tri.h"
+#include "import/import_gltf.h"
+#include "import/import_obj.h"
+#include "host/services/interface.h"
+#include "host/scene/object_tri.h"
 
 namespace {
 

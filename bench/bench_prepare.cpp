@@ -9,12 +9,12 @@
 #include <numbers>
 #include <vector>
 
-#include "host/camera.h"
-#include "host/object_tri.h"
-#include "host/scene_model.h"
-#include "render/backface.h"
+#include "host/scene/camera.h"
+#include "host/scene/object_tri.h"
+#include "host/scene/scene_model.h"
+#include "frame/backface.h"
 #include "render/gather.h"
-#include "render/mesh_transform.h"
+#include "frame/mesh_transform.h"
 #include "render/prepare.h"
 #include "render/view_setup.h"
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/types.h"
+#include "host/core/types.h"
 #include "library/object_library.h"
 
 namespace pw {

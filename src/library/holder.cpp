@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "host/chunk_io.h"
-#include "host/class_desc.h"
-#include "host/interface.h"
+#include "host/io/chunk_io.h"
+#include "host/refs/class_desc.h"
+#include "host/services/interface.h"
 #include "library/library_edit.h"
 #include "library/library_state.h"
 #include "library/style_assignment.h"

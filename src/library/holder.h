@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "host/node.h"
-#include "host/object_base.h"
+#include "host/scene/node.h"
+#include "host/scene/object_base.h"
 #include "library/object_library.h"
 
 namespace pw {

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "host/class_desc.h"
-#include "host/interface.h"
+#include "host/refs/class_desc.h"
+#include "host/services/interface.h"
 #include "library/library_materials.h"
 
 namespace pw {

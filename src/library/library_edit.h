@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "host/types.h"
+#include "host/core/types.h"
 #include "library/object_library.h"
 
 namespace pw {

@@ -4,7 +4,7 @@
 
 #include <span>
 
-#include "host/types.h"
+#include "host/core/types.h"
 
 namespace pw {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "host/class_desc.h"
+#include "host/refs/class_desc.h"
 #include "library/library_materials.h"
 #include "library/library_state.h"
 #include "plugin/class_ids.h"

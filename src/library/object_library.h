@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "host/chunk_io.h"
-#include "host/reference.h"
-#include "host/types.h"
+#include "host/io/chunk_io.h"
+#include "host/refs/reference.h"
+#include "host/core/types.h"
 #include "library/pw_object.h"
 
 namespace pw {

@@ -1,7 +1,7 @@
 #include "library/pw_object.h"
 
-#include "host/paramblock.h"
-#include "host/paramblock_legacy.h"
+#include "host/params/paramblock.h"
+#include "host/params/paramblock_legacy.h"
 #include "plugin/class_table.h"
 
 namespace pw {

@@ -28,10 +28,10 @@
 #include <cstdint>
 #include <string>
 
-#include "host/chunk_io.h"
-#include "host/reference.h"
-#include "host/time.h"
-#include "host/types.h"
+#include "host/io/chunk_io.h"
+#include "host/refs/reference.h"
+#include "host/core/time.h"
+#include "host/core/types.h"
 
 namespace pw {
 

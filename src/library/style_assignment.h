@@ -20,7 +20,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/node.h"
+#include "host/scene/node.h"
 #include "library/object_library.h"
 #include "plugin/class_ids.h"
 

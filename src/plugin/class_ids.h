@@ -5,7 +5,7 @@
 // classes can use them without linking the plug-in table.
 #pragma once
 
-#include "host/types.h"
+#include "host/core/types.h"
 
 namespace pw {
 

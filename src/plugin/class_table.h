@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "host/class_desc.h"
+#include "host/refs/class_desc.h"
 
 namespace pw {
 

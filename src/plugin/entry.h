@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "host/class_desc.h"
+#include "host/refs/class_desc.h"
 
 namespace pw {
 

@@ -7,13 +7,13 @@
 #include <memory>
 #include <vector>
 
-#include "host/bitmap.h"
-#include "host/color.h"
-#include "host/render_interfaces.h"
-#include "host/texmap.h"
+#include "host/imaging/bitmap.h"
+#include "host/core/color.h"
+#include "host/render_api/render_interfaces.h"
+#include "host/shading/texmap.h"
 #include "render/pixel_buffer.h"
-#include "render/progress.h"
-#include "render/projection.h"
+#include "frame/progress.h"
+#include "frame/projection.h"
 
 namespace pw {
 

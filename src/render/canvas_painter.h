@@ -2,7 +2,7 @@
 // embosses its paper texture into the finished image.
 #pragma once
 
-#include "host/time.h"
+#include "host/core/time.h"
 
 namespace host {
 class Bitmap;

@@ -6,7 +6,7 @@
 
 #include <span>
 
-#include "host/bitmap.h"
+#include "host/imaging/bitmap.h"
 #include "render/field_rows.h"
 
 namespace pw {

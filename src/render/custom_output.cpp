@@ -1,6 +1,6 @@
 #include "render/custom_output.h"
 
-#include "host/image_io.h"
+#include "host/imaging/image_io.h"
 #include "render/frame_suffix.h"
 #include "render/renderer_paramblock.h"
 

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "host/bitmap.h"
-#include "host/paramblock.h"
-#include "host/time.h"
+#include "host/imaging/bitmap.h"
+#include "host/params/paramblock.h"
+#include "host/core/time.h"
 
 namespace pw {
 

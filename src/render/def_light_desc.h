@@ -3,8 +3,8 @@
 // riding with the camera.
 #pragma once
 
-#include "host/render_interfaces.h"
-#include "host/rendering.h"
+#include "host/render_api/render_interfaces.h"
+#include "host/render_api/rendering.h"
 
 namespace pw {
 

@@ -1,7 +1,7 @@
 // One frame of a render run: every field through the stages, in order.
 #pragma once
 
-#include "host/reference.h"
+#include "host/refs/reference.h"
 #include "render/render_run.h"
 
 namespace pw {

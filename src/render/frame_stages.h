@@ -3,7 +3,7 @@
 // frame must end (cancelled, refused, out of memory).
 #pragma once
 
-#include "host/reference.h"
+#include "host/refs/reference.h"
 #include "render/render_run.h"
 
 namespace pw {

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/time.h"
+#include "host/core/time.h"
 
 namespace pw {
 

@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "host/light.h"
-#include "host/object_base.h"
+#include "host/scene/light.h"
+#include "host/scene/object_base.h"
 #include "render/def_light_desc.h"
 
 namespace pw {

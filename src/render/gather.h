@@ -4,12 +4,12 @@
 #include <memory>
 #include <vector>
 
-#include "host/color.h"
-#include "host/mtl.h"
-#include "host/node.h"
-#include "host/render_interfaces.h"
-#include "host/rendering.h"
-#include "render/instance.h"
+#include "host/core/color.h"
+#include "host/shading/mtl.h"
+#include "host/scene/node.h"
+#include "host/render_api/render_interfaces.h"
+#include "host/render_api/rendering.h"
+#include "frame/instance.h"
 #include "render/render_params.h"
 
 namespace pw {

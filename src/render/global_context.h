@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "host/render_interfaces.h"
-#include "render/instance.h"
+#include "host/render_api/render_interfaces.h"
+#include "frame/instance.h"
 
 namespace pw {
 

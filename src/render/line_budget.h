@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <string>
 
-#include "host/paramblock.h"
-#include "host/time.h"
+#include "host/params/paramblock.h"
+#include "host/core/time.h"
 
 namespace pw {
 

@@ -5,11 +5,11 @@
 #include <memory>
 #include <vector>
 
-#include "host/mtl.h"
-#include "host/texmap.h"
+#include "host/shading/mtl.h"
+#include "host/shading/texmap.h"
 #include "library/object_library.h"
 #include "render/gather.h"
-#include "render/instance.h"
+#include "frame/instance.h"
 #include "styles/style.h"
 
 namespace pw {

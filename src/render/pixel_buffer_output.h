@@ -1,7 +1,7 @@
 // Moving the resolved pixel buffer into the output bitmap.
 #pragma once
 
-#include "host/bitmap.h"
+#include "host/imaging/bitmap.h"
 #include "render/background.h"
 #include "render/field_rows.h"
 #include "render/pixel_buffer.h"

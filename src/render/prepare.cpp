@@ -2,11 +2,11 @@
 
 #include <memory>
 
-#include "host/object_base.h"
-#include "render/backface.h"
-#include "render/bounds_test.h"
+#include "host/scene/object_base.h"
+#include "frame/backface.h"
+#include "frame/bounds_test.h"
 #include "render/depth_key.h"
-#include "render/mesh_transform.h"
+#include "frame/mesh_transform.h"
 #include "render/pw_view.h"
 
 namespace pw {

@@ -2,10 +2,10 @@
 // render mesh copied into the instance.
 #pragma once
 
-#include "host/time.h"
-#include "render/instance.h"
+#include "host/core/time.h"
+#include "frame/instance.h"
 #include "render/vector_output_settings.h"
-#include "render/view_state.h"
+#include "frame/view_state.h"
 
 namespace pw {
 

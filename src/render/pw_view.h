@@ -2,8 +2,8 @@
 // view (tessellation by screen size and the like).
 #pragma once
 
-#include "host/rendering.h"
-#include "render/view_state.h"
+#include "host/render_api/rendering.h"
+#include "frame/view_state.h"
 
 namespace pw {
 

@@ -1,5 +1,5 @@
 // Close: the end of a render run, and letting go of everything it held.
-#include "host/interface.h"
+#include "host/services/interface.h"
 #include "render/frame_body.h"
 #include "render/render_lifecycle.h"
 #include "render/render_notify.h"

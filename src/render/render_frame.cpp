@@ -2,7 +2,7 @@
 // lines over surfaces and the canvas.
 #include <memory>
 
-#include "host/interface.h"
+#include "host/services/interface.h"
 #include "library/holder.h"
 #include "render/compose.h"
 #include "render/custom_output.h"

@@ -2,7 +2,7 @@
 // PenwrightRenderer passes the host's calls here.
 #pragma once
 
-#include "host/reference.h"
+#include "host/refs/reference.h"
 #include "render/render_run.h"
 #include "render/renderer_settings.h"
 

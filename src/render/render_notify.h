@@ -9,8 +9,8 @@
 
 #include <span>
 
-#include "host/reference.h"
-#include "host/time.h"
+#include "host/refs/reference.h"
+#include "host/core/time.h"
 
 namespace pw {
 

@@ -1,6 +1,6 @@
 // Open: the render run's scene, lights, art materials and notifications.
-#include "host/class_desc.h"
-#include "host/interface.h"
+#include "host/refs/class_desc.h"
+#include "host/services/interface.h"
 #include "library/holder.h"
 #include "render/frame_body.h"
 #include "render/materials_in_use.h"

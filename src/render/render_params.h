@@ -5,8 +5,8 @@
 // the user's, saved with the scene (see renderer_settings.h).
 #pragma once
 
-#include "host/rendering.h"
-#include "host/types.h"
+#include "host/render_api/rendering.h"
+#include "host/core/types.h"
 #include "plugin/class_ids.h"
 
 namespace pw {

@@ -8,24 +8,24 @@
 #include <memory>
 #include <vector>
 
-#include "host/bitmap.h"
-#include "host/node.h"
-#include "host/paramblock.h"
-#include "host/rendering.h"
-#include "host/texmap.h"
+#include "host/imaging/bitmap.h"
+#include "host/scene/node.h"
+#include "host/params/paramblock.h"
+#include "host/render_api/rendering.h"
+#include "host/shading/texmap.h"
 #include "library/object_library.h"
 #include "render/background.h"
 #include "render/gather.h"
 #include "render/global_context.h"
-#include "render/instance.h"
+#include "frame/instance.h"
 #include "render/pixel_buffer.h"
 #include "render/prepare.h"
-#include "render/progress.h"
+#include "frame/progress.h"
 #include "render/render_params.h"
 #include "render/render_stages.h"
 #include "render/renderer_base.h"
 #include "render/vector_output_settings.h"
-#include "render/view_state.h"
+#include "frame/view_state.h"
 #include "styles/style.h"
 
 namespace pw {

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "host/paramblock.h"
+#include "host/params/paramblock.h"
 #include "render/render_run.h"
 #include "render/renderer_base.h"
 #include "render/renderer_settings.h"

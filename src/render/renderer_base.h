@@ -6,10 +6,10 @@
 // frame, then Close; every call answers 1 for success and 0 for failure.
 #pragma once
 
-#include "host/bitmap.h"
-#include "host/node.h"
-#include "host/reference.h"
-#include "host/rendering.h"
+#include "host/imaging/bitmap.h"
+#include "host/scene/node.h"
+#include "host/refs/reference.h"
+#include "host/render_api/rendering.h"
 
 namespace pw {
 

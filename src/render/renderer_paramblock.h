@@ -3,8 +3,8 @@
 // memory settings.
 #pragma once
 
-#include "host/paramblock.h"
-#include "host/time.h"
+#include "host/params/paramblock.h"
+#include "host/core/time.h"
 
 namespace pw {
 

@@ -5,8 +5,8 @@
 // is saved by the host with the other references; ResetParams resets both.
 #pragma once
 
-#include "host/chunk_io.h"
-#include "host/paramblock.h"
+#include "host/io/chunk_io.h"
+#include "host/params/paramblock.h"
 #include "render/render_params.h"
 #include "render/vector_output_settings.h"
 

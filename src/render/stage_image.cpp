@@ -1,6 +1,6 @@
 // "Preparing image and channels": a field's background, surfaces and lines
 // into their bitmaps.
-#include "host/interface.h"
+#include "host/services/interface.h"
 #include "render/compose.h"
 #include "render/frame_stages.h"
 #include "render/line_budget.h"

@@ -3,7 +3,7 @@
 // visible object's surfaces and lines).
 #include <algorithm>
 
-#include "host/mtl.h"
+#include "host/shading/mtl.h"
 #include "render/frame_stages.h"
 #include "render/materials_in_use.h"
 

@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "host/interface.h"
+#include "host/services/interface.h"
 #include "render/frame_stages.h"
 #include "render/view_setup.h"
 

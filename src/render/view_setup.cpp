@@ -3,8 +3,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "host/camera.h"
-#include "host/light.h"
+#include "host/scene/camera.h"
+#include "host/scene/light.h"
 
 namespace pw {
 

@@ -2,9 +2,9 @@
 // or none: a viewport whose parameters the host gave).
 #pragma once
 
-#include "host/node.h"
-#include "host/time.h"
-#include "render/view_state.h"
+#include "host/scene/node.h"
+#include "host/core/time.h"
+#include "frame/view_state.h"
 
 namespace pw {
 

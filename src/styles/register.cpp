@@ -1,6 +1,6 @@
 #include "styles/register.h"
 
-#include "host/class_desc.h"
+#include "host/refs/class_desc.h"
 #include "plugin/class_ids.h"
 #include "plugin/class_table.h"
 #include "styles/stroke.h"

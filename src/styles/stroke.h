@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "host/paramblock.h"
+#include "host/params/paramblock.h"
 #include "library/pw_object.h"
 
 namespace pw {

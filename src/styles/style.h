@@ -28,7 +28,7 @@
 #include <memory>
 #include <string>
 
-#include "host/paramblock.h"
+#include "host/params/paramblock.h"
 #include "library/pw_object.h"
 #include "styles/line_kind.h"
 #include "styles/style_drawing_tools.h"

@@ -6,8 +6,8 @@
 #include <array>
 #include <cstdint>
 
-#include "host/chunk_io.h"
-#include "host/reference.h"
+#include "host/io/chunk_io.h"
+#include "host/refs/reference.h"
 
 namespace pw {
 

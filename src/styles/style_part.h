@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "host/paramblock.h"
-#include "host/reference.h"
+#include "host/params/paramblock.h"
+#include "host/refs/reference.h"
 
 namespace pw {
 

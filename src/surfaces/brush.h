@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "host/paramblock.h"
+#include "host/params/paramblock.h"
 #include "library/pw_object.h"
 #include "surfaces/units.h"
 

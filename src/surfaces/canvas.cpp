@@ -5,8 +5,8 @@
 #include <optional>
 #include <system_error>
 
-#include "host/image_io.h"
-#include "host/interface.h"
+#include "host/imaging/image_io.h"
+#include "host/services/interface.h"
 #include "plugin/class_ids.h"
 #include "surfaces/legacy_block.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "host/color.h"
-#include "host/paramblock_legacy.h"
+#include "host/core/color.h"
+#include "host/params/paramblock_legacy.h"
 #include "library/pw_object.h"
 #include "surfaces/canvas_slopes.h"
 

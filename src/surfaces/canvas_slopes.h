@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/bitmap.h"
+#include "host/imaging/bitmap.h"
 
 namespace pw {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "host/chunk_io.h"
-#include "host/color.h"
-#include "host/reference.h"
+#include "host/io/chunk_io.h"
+#include "host/core/color.h"
+#include "host/refs/reference.h"
 #include "surfaces/gradient_color.h"
 #include "surfaces/gradient_keys.h"
 

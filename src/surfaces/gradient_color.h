@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "host/color.h"
-#include "host/paramblock_legacy.h"
-#include "host/reference.h"
+#include "host/core/color.h"
+#include "host/params/paramblock_legacy.h"
+#include "host/refs/reference.h"
 
 namespace pw {
 

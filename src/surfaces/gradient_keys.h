@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "host/color.h"
+#include "host/core/color.h"
 
 namespace pw {
 

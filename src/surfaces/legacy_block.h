@@ -4,9 +4,9 @@
 
 #include <functional>
 
-#include "host/chunk_io.h"
-#include "host/paramblock_legacy.h"
-#include "host/reference.h"
+#include "host/io/chunk_io.h"
+#include "host/params/paramblock_legacy.h"
+#include "host/refs/reference.h"
 
 namespace pw {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "host/mtl.h"
+#include "host/shading/mtl.h"
 
 namespace pw {
 

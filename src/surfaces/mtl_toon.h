@@ -12,9 +12,9 @@
 #include <cstdint>
 #include <string>
 
-#include "host/mtl.h"
-#include "host/paramblock_legacy.h"
-#include "host/texmap.h"
+#include "host/shading/mtl.h"
+#include "host/params/paramblock_legacy.h"
+#include "host/shading/texmap.h"
 #include "surfaces/gradient.h"
 #include "surfaces/toon_params.h"
 

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "host/bitmap.h"
-#include "host/color.h"
-#include "host/paramblock_legacy.h"
+#include "host/imaging/bitmap.h"
+#include "host/core/color.h"
+#include "host/params/paramblock_legacy.h"
 #include "library/pw_object.h"
 
 namespace pw {

@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "host/paramblock.h"
-#include "host/paramblock_legacy.h"
+#include "host/params/paramblock.h"
+#include "host/params/paramblock_legacy.h"
 #include "library/library_materials.h"
 #include "plugin/class_ids.h"
 #include "surfaces/legacy_block.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/mtl.h"
+#include "host/shading/mtl.h"
 #include "library/pw_object.h"
 #include "surfaces/mtl_toon.h"
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "host/paramblock_legacy.h"
+#include "host/params/paramblock_legacy.h"
 
 namespace pw {
 

@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/chunk_io.h"
+#include "host/io/chunk_io.h"
 
 namespace pw {
 

@@ -16,8 +16,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "host/bitmap.h"
-#include "host/image_io.h"
+#include "host/imaging/bitmap.h"
+#include "host/imaging/image_io.h"
 
 namespace fs = std::filesystem;
 

@@ -3,12 +3,12 @@
 #include <cmath>
 #include <string>
 
-#include "host/camera.h"
-#include "host/import_defaults.h"
-#include "host/light.h"
-#include "host/paramblock.h"
-#include "host/reference.h"
-#include "host/scene_model.h"
+#include "host/scene/camera.h"
+#include "import/import_defaults.h"
+#include "host/scene/light.h"
+#include "host/params/paramblock.h"
+#include "host/refs/reference.h"
+#include "host/scene/scene_model.h"
 #include "render/custom_output.h"
 #include "render/renderer_paramblock.h"
 #include "render_setup.h"

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "host/class_desc.h"
-#include "host/object_tri.h"
-#include "host/scene_model.h"
+#include "host/refs/class_desc.h"
+#include "host/scene/object_tri.h"
+#include "host/scene/scene_model.h"
 #include "library/library_edit.h"
 #include "library/library_fixture.h"
 #include "library/library_materials.h"

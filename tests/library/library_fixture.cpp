@@ -2,8 +2,8 @@
 
 #include <map>
 
-#include "host/host_classes.h"
-#include "host/paramblock.h"
+#include "host/scene/host_classes.h"
+#include "host/params/paramblock.h"
 #include "plugin/class_ids.h"
 #include "plugin/class_table.h"
 

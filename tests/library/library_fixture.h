@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "host/interface.h"
-#include "host/reference.h"
+#include "host/services/interface.h"
+#include "host/refs/reference.h"
 #include "library/library_state.h"
 #include "library/object_library.h"
 #include "library/pw_object.h"

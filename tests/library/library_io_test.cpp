@@ -3,8 +3,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "host/chunk_io.h"
-#include "host/scene_file.h"
+#include "host/io/chunk_io.h"
+#include "host/refs/scene_file.h"
 #include "library/library_fixture.h"
 #include "library/library_materials.h"
 #include "plugin/class_ids.h"

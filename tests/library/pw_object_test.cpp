@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "host/chunk_io.h"
+#include "host/io/chunk_io.h"
 #include "library/library_fixture.h"
 #include "plugin/class_ids.h"
 

@@ -4,10 +4,10 @@
 
 #include <cstring>
 
-#include "host/camera.h"
-#include "host/object_base.h"
-#include "host/object_tri.h"
-#include "host/scene_model.h"
+#include "host/scene/camera.h"
+#include "host/scene/object_base.h"
+#include "host/scene/object_tri.h"
+#include "host/scene/scene_model.h"
 #include "library/holder.h"
 #include "library/library_edit.h"
 #include "library/library_fixture.h"

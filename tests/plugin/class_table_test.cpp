@@ -4,8 +4,8 @@
 #include <string>
 #include <utility>
 
-#include "host/class_desc.h"
-#include "host/reference.h"
+#include "host/refs/class_desc.h"
+#include "host/refs/reference.h"
 #include "plugin/class_ids.h"
 #include "plugin/class_table.h"
 #include "plugin/entry.h"

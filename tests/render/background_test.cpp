@@ -6,7 +6,7 @@
 #include <functional>
 #include <limits>
 
-#include "host/texmap.h"
+#include "host/shading/texmap.h"
 #include "render/background.h"
 #include "render/pixel_buffer_output.h"
 

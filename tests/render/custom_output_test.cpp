@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <string>
 
-#include "host/image_io.h"
-#include "host/reference.h"
+#include "host/imaging/image_io.h"
+#include "host/refs/reference.h"
 #include "render/custom_output.h"
 #include "render/renderer_paramblock.h"
 

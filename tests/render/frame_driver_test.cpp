@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <numbers>
 
-#include "host/image_io.h"
-#include "host/mtl_std.h"
-#include "host/texmap_bitmap.h"
+#include "host/imaging/image_io.h"
+#include "host/shading/mtl_std.h"
+#include "host/shading/texmap_bitmap.h"
 #include "library/holder.h"
 #include "library/library_materials.h"
 #include "library/style_assignment.h"

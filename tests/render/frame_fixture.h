@@ -12,14 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "host/camera.h"
-#include "host/class_desc.h"
-#include "host/host_classes.h"
-#include "host/interface.h"
-#include "host/scene_model.h"
+#include "host/scene/camera.h"
+#include "host/refs/class_desc.h"
+#include "host/scene/host_classes.h"
+#include "host/services/interface.h"
+#include "host/scene/scene_model.h"
 #include "library/library_state.h"
 #include "plugin/class_table.h"
-#include "render/art_material_classes.h"
+#include "program/art_material_classes.h"
 #include "render/renderer.h"
 #include "render/scene_fixture.h"
 

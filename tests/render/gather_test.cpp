@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/mtl_std.h"
+#include "host/shading/mtl_std.h"
 #include "render/def_light_desc.h"
 #include "scene_fixture.h"
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "obj_fixture.h"
+#include "frame/obj_fixture.h"
 #include "render/gather.h"
 #include "render/view_setup.h"
 #include "scene_fixture.h"

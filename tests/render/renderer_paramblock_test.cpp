@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "host/reference.h"
+#include "host/refs/reference.h"
 #include "render/line_budget.h"
 #include "plugin/class_ids.h"
 #include "render/renderer_paramblock.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "host/chunk_io.h"
+#include "host/io/chunk_io.h"
 #include "render/renderer_settings.h"
 #include "vector/vector_params_dxf.h"
 

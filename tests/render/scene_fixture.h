@@ -4,12 +4,12 @@
 
 #include <string>
 
-#include "host/camera.h"
-#include "host/light.h"
-#include "host/mesh.h"
-#include "host/object_tri.h"
-#include "host/scene_model.h"
-#include "render/box_corners.h"
+#include "host/scene/camera.h"
+#include "host/scene/light.h"
+#include "host/scene/mesh.h"
+#include "host/scene/object_tri.h"
+#include "host/scene/scene_model.h"
+#include "frame/box_corners.h"
 
 namespace pwtest {
 

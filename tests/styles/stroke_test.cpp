@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "host/chunk_io.h"
-#include "host/paramblock_legacy.h"
-#include "host/scene_file.h"
+#include "host/io/chunk_io.h"
+#include "host/params/paramblock_legacy.h"
+#include "host/refs/scene_file.h"
 #include "library/library_materials.h"
 #include "plugin/class_ids.h"
 #include "style_fixture.h"

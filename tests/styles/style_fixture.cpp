@@ -2,9 +2,9 @@
 
 #include <map>
 
-#include "host/host_classes.h"
-#include "host/paramblock.h"
-#include "host/scene_file.h"
+#include "host/scene/host_classes.h"
+#include "host/params/paramblock.h"
+#include "host/refs/scene_file.h"
 #include "library/library_state.h"
 #include "plugin/class_ids.h"
 #include "plugin/class_table.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host/reference.h"
+#include "host/refs/reference.h"
 #include "library/object_library.h"
 #include "library/pw_object.h"
 #include "styles/style.h"

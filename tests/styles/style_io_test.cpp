@@ -3,8 +3,8 @@
 #include <array>
 #include <string>
 
-#include "host/paramblock_legacy.h"
-#include "host/scene_file.h"
+#include "host/params/paramblock_legacy.h"
+#include "host/refs/scene_file.h"
 #include "library/library_materials.h"
 #include "plugin/class_ids.h"
 #include "style_fixture.h"

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "host/chunk_io.h"
-#include "host/class_desc.h"
-#include "host/reference.h"
+#include "host/io/chunk_io.h"
+#include "host/refs/class_desc.h"
+#include "host/refs/reference.h"
 
 namespace pwtest {
 

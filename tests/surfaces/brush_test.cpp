@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "host/chunk_io.h"
-#include "host/paramblock.h"
+#include "host/io/chunk_io.h"
+#include "host/params/paramblock.h"
 #include "library/library_materials.h"
 #include "library/object_library.h"
 #include "plugin/class_ids.h"

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "host/image_io.h"
+#include "host/imaging/image_io.h"
 #include "plugin/class_ids.h"
 #include "surfaces/canvas.h"
 #include "surfaces_fixture.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "host/render_interfaces.h"
+#include "host/render_api/render_interfaces.h"
 #include "surfaces/mtl_standin.h"
 
 using namespace host;

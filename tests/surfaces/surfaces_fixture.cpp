@@ -1,6 +1,6 @@
 #include "surfaces_fixture.h"
 
-#include "host/host_classes.h"
+#include "host/scene/host_classes.h"
 #include "plugin/class_table.h"
 #include "surfaces/register.h"
 

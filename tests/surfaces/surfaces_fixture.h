@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "host/class_desc.h"
-#include "host/reference.h"
-#include "host/scene_file.h"
+#include "host/refs/class_desc.h"
+#include "host/refs/reference.h"
+#include "host/refs/scene_file.h"
 
 namespace pwtest {
 

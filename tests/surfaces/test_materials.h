@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "host/mtl.h"
-#include "host/paramblock_legacy.h"
-#include "host/texmap.h"
+#include "host/shading/mtl.h"
+#include "host/params/paramblock_legacy.h"
+#include "host/shading/texmap.h"
 
 namespace pwtest {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "host/chunk_io.h"
+#include "host/io/chunk_io.h"
 #include "vector/vector_format.h"
 #include "vector/vector_params_ai.h"
 #include "vector/vector_params_dxf.h"

@@ -1,7 +1,0 @@
-#include "host/object_base.h"
-
-namespace host {
-
-ReferenceTarget* DummyObject::Clone(RemapDir&) { return new DummyObject(); }
-
-}  // namespace host

@@ -1,0 +1,18 @@
+#include "program/program_classes.h"
+
+#include "host/refs/class_desc.h"
+#include "host/scene/host_classes.h"
+#include "plugin/class_table.h"
+#include "program/art_material_classes.h"
+#include "render/renderer.h"
+
+namespace pw {
+
+bool RegisterProgramClasses() {
+  host::ClassRegistry& registry = host::ClassRegistry::Global();
+  host::RegisterHostClasses(registry);
+  RegisterPluginClasses(registry);
+  return RegisterArtMaterialClasses() && RegisterRendererClass();
+}
+
+}  // namespace pw

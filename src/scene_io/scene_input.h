@@ -1,0 +1,47 @@
+// Reading a scene to render from a file: a JSON scene description (.json),
+// or a model file rendered as it is (.obj, .gltf, .glb).
+//
+// Whatever the format, the scene comes out complete:
+// - an active camera: the description's, else the first camera in the
+//   tree, else a camera added to frame the geometry (import_defaults.h);
+// - the host's default light in the scene's default light list (used only
+//   when the scene has no lights of its own);
+// - the frame rate, in the scene root and applied to time conversions.
+// Render settings cannot be applied here (they belong to the renderer, which
+// this layer does not know); they come back as name and value text for the
+// caller to set by name.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "import/import_summary.h"
+#include "host/scene/scene_model.h"
+
+namespace host {
+
+// One render setting of a description: set by name through the renderer's
+// settings, reporting failures at `place`.
+struct RenderSettingText {
+  std::string name;   // "linesOn", "vectorFormatOptions.colorMode"
+  std::string value;  // "false", "0.3", "vector"
+  std::string place;  // "scene.json: render.linesOn"
+};
+
+struct SceneInputInfo {
+  std::string format;  // "json", "obj" or "gltf"
+  int imageWidth = kDefaultImageWidth;
+  int imageHeight = kDefaultImageHeight;
+  int frameStart = 0;  // the frames to render, inclusive
+  int frameEnd = 0;
+  std::vector<RenderSettingText> renderSettings;
+  bool framingCamera = false;  // the active camera was added to frame the scene
+};
+
+// Reads `path`, choosing the format by its extension (in any letter case).
+// On success *out holds the new scene. On failure *out is unchanged and
+// *error holds one message naming the file and the place. Warnings go to
+// the warning reporter.
+bool LoadSceneInput(const std::string& path, Scene& out, std::string* error, SceneInputInfo* info = nullptr);
+
+}  // namespace host

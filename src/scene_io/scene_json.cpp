@@ -1,0 +1,116 @@
+#include "scene_io/scene_json.h"
+
+#include <charconv>
+#include <filesystem>
+
+#include "host/scene/camera.h"
+#include "host/io/whole_file.h"
+#include "scene_io/scene_json_build.h"
+
+namespace host {
+
+namespace {
+
+constexpr int kFormatVersion = 1;
+constexpr int kMaxImageSide = 32768;
+constexpr int kMaxFrame = 1000000;
+
+std::string SettingText(const JsonValue& v) {
+  if (v.IsString()) return v.text;
+  if (v.IsBool()) return v.boolean ? "true" : "false";
+  char buf[32];
+  auto r = std::to_chars(buf, buf + sizeof buf, v.number);
+  return std::string(buf, r.ptr);
+}
+
+// "render": every member a setting by name; an object member holds the
+// settings below that name ("vectorFormatOptions": {"colorMode": ...}).
+bool RenderSettings(JsonContext& ctx, const JsonValue& v, const std::string& path, const std::string& prefix,
+                    SceneInputInfo& info) {
+  if (!v.IsObject()) return ctx.Fail(path, "expected an object of settings by name");
+  for (const auto& [key, value] : v.members) {
+    const std::string p = JsonMember(path, key);
+    if (value.IsObject() && prefix.empty()) {
+      if (!RenderSettings(ctx, value, p, key + ".", info)) return false;
+      continue;
+    }
+    if (!value.IsString() && !value.IsNumber() && !value.IsBool())
+      return ctx.Fail(p, "a setting's value is a string, a number, true or false");
+    info.renderSettings.push_back({prefix + key, SettingText(value), ctx.Where(p)});
+  }
+  return true;
+}
+
+bool Frames(JsonContext& ctx, const JsonValue& v, const std::string& path, SceneInputInfo& info) {
+  if (!v.IsArray() || v.items.size() != 2) return ctx.Fail(path, "expected [first, last]");
+  if (!JsonInt(ctx, v.items[0], JsonItem(path, 0), -kMaxFrame, kMaxFrame, &info.frameStart) ||
+      !JsonInt(ctx, v.items[1], JsonItem(path, 1), -kMaxFrame, kMaxFrame, &info.frameEnd))
+    return false;
+  if (info.frameEnd < info.frameStart) return ctx.Fail(path, "the last frame comes before the first");
+  return true;
+}
+
+bool Image(JsonContext& ctx, const JsonValue& v, const std::string& path, SceneInputInfo& info) {
+  JsonObject o(ctx, v, path);
+  return o.Check({"width", "height"}) && o.Int("width", 1, kMaxImageSide, &info.imageWidth) &&
+         o.Int("height", 1, kMaxImageSide, &info.imageHeight);
+}
+
+bool ActiveCamera(JsonSceneBuild& b, const JsonValue& v, const std::string& path) {
+  std::string name;
+  if (!JsonString(b.ctx, v, path, &name)) return false;
+  INode* node = FindNodeByName(b.scene.Root(), name);
+  if (!node) return b.ctx.Fail(path, "no node is named '" + name + "'");
+  if (!dynamic_cast<CameraObject*>(node->GetObjectRef())) return b.ctx.Fail(path, "'" + name + "' is no camera");
+  b.scene.Root()->activeCamera = name;
+  return true;
+}
+
+bool ReadTop(JsonSceneBuild& b, const JsonValue& top, SceneInputInfo& info) {
+  JsonContext& ctx = b.ctx;
+  JsonObject o(ctx, top, "");
+  int version = kFormatVersion, fps = b.scene.Root()->GetFrameRate();
+  SceneRoot* root = b.scene.Root();
+  // "artMaterials" belongs to the art-material library, which reads it
+  // itself once the scene stands.
+  if (!o.Check({"version", "frameRate", "frames", "image", "background", "ambient", "camera", "render", "materials",
+                "meshes", "nodes", "artMaterials"}) ||
+      !o.Int("version", kFormatVersion, kFormatVersion, &version) || !o.Int("frameRate", 1, TICKS_PER_SECOND, &fps) ||
+      !o.Color("background", &root->backgroundColor) || !o.Color("ambient", &root->ambientLight))
+    return false;
+  root->SetFrameRate(fps);
+  ctx.ticksPerFrame = TICKS_PER_SECOND / fps;
+  if (const JsonValue* v = o.Has("frames"); v && !Frames(ctx, *v, o.PathOf("frames"), info)) return false;
+  if (const JsonValue* v = o.Has("image"); v && !Image(ctx, *v, o.PathOf("image"), info)) return false;
+  if (const JsonValue* v = o.Has("render"); v && !RenderSettings(ctx, *v, o.PathOf("render"), "", info)) return false;
+  if (const JsonValue* v = o.Has("materials"); v && !ReadJsonMaterials(b, *v, o.PathOf("materials"))) return false;
+  if (const JsonValue* v = o.Has("meshes"); v && !ReadJsonMeshes(b, *v, o.PathOf("meshes"))) return false;
+  if (const JsonValue* v = o.Has("nodes"); v && !ReadJsonNodes(b, *v, o.PathOf("nodes"), root)) return false;
+  if (!FinishJsonNodes(b)) return false;
+  if (const JsonValue* v = o.Has("camera"); v && !ActiveCamera(b, *v, o.PathOf("camera"))) return false;
+  return true;
+}
+
+}  // namespace
+
+bool ReadSceneJson(const std::string& path, Scene& scene, SceneInputInfo& info, std::string* error) {
+  std::string text;
+  if (!ReadWholeFile(path, text, error)) return false;
+  JsonValue top;
+  std::string parseError;
+  if (!ParseJson(text, top, &parseError)) {
+    *error = path + ": " + parseError;
+    return false;
+  }
+  JsonSceneBuild b{{}, scene, {}, {}, {}, {}, {}, {}};
+  b.ctx.file = path;
+  b.ctx.folder = std::filesystem::path(path).parent_path();
+  info.format = "json";
+  if (!ReadTop(b, top, info)) {
+    *error = b.ctx.error;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace host
