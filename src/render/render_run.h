@@ -65,14 +65,6 @@ struct PwRenderInfo {
   std::array<host::Matrix3, 2> camToWorld{};
 };
 
-// What the shading context takes from the run (the "Maps" switches and the
-// light count), for the surface pass to read.
-struct PwShadeSetup {
-  bool doMaps = true;
-  bool filterMaps = true;
-  int nLights = 0;
-};
-
 struct PwRenderRun {
   PwRunFlags flags;
   // Set by a successful Open, cleared at the end of every field: the first

@@ -8,7 +8,7 @@
 
 #include "render/aux_file_stage.h"
 #include "render/canvas_painter.h"
-#include "render/line_pass.h"
+#include "lines/line_pass.h"
 #include "render/surface_pass.h"
 #include "render/vector_renderer.h"
 

@@ -4,6 +4,7 @@
 #include "render/compose.h"
 #include "render/frame_stages.h"
 #include "render/line_budget.h"
+#include "render/pass_context.h"
 #include "render/pixel_buffer_output.h"
 #include "render/renderer_paramblock.h"
 
@@ -48,7 +49,8 @@ bool surfacesIntoBitmap(PwRenderRun& run, host::Bitmap& bitmap, PwRowSet rows) {
 bool linesIntoBitmap(PwRenderRun& run, host::Bitmap& bitmap, PwRowSet rows) {
   if (!run.stages.lines) return true;
   const PwLineRasterSettings settings = lineRasterSettings(run);
-  if (run.field == 0) return run.stages.lines->Rasterize(run, bitmap, settings);
+  const PwFrameContext frame = frameContextOf(run);
+  if (run.field == 0) return run.stages.lines->Rasterize(frame, bitmap, settings);
   // The second field's lines go through a scratch image so that the first
   // field's rows stay as they are.
   host::Bitmap scratch;
@@ -57,7 +59,7 @@ bool linesIntoBitmap(PwRenderRun& run, host::Bitmap& bitmap, PwRowSet rows) {
     return false;
   }
   scratch.SetAspect(bitmap.Aspect());
-  return run.stages.lines->Rasterize(run, scratch, settings) && copyRows(scratch, bitmap, rows);
+  return run.stages.lines->Rasterize(frame, scratch, settings) && copyRows(scratch, bitmap, rows);
 }
 
 }  // namespace

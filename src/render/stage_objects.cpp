@@ -6,6 +6,7 @@
 #include "host/shading/mtl.h"
 #include "render/frame_stages.h"
 #include "render/materials_in_use.h"
+#include "render/pass_context.h"
 
 namespace pw {
 
@@ -42,37 +43,37 @@ bool prepareObjects(PwRenderRun& run) {
 }
 
 // The style's surface, raster or vector. False ends the frame.
-bool drawSurfaces(PwRenderRun& run, PwRenderInstance& inst, PwStyle& style) {
+bool drawSurfaces(PwRenderRun& run, const PwFrameContext& frame, PwRenderInstance& inst, PwStyle& style) {
   if (!run.ownSurfaces() || !style.DrawsSurface()) return true;
   if (run.vectorMode()) {
     PwVectorRenderer* vector = run.stages.vector.get();
     return !vector || !vector->WantsSurfaces() || vector->DrawSurfaces(run, inst, style);
   }
-  return !run.stages.surfaces || run.stages.surfaces->RenderObjectSurfaces(run, inst, style);
+  return !run.stages.surfaces || run.stages.surfaces->RenderObjectSurfaces(surfaceFrameOf(run, frame), inst, style);
 }
 
-bool drawLines(PwRenderRun& run, PwRenderInstance& inst, PwStyle& style) {
+bool drawLines(PwRenderRun& run, const PwFrameContext& frame, PwRenderInstance& inst, PwStyle& style) {
   if (!run.linesOn() || !style.AreLinesOn()) return true;
   if (run.vectorMode()) {
     PwVectorRenderer* vector = run.stages.vector.get();
     return !vector || !vector->WantsLines() || vector->DrawLines(run, inst, style);
   }
-  return !run.stages.lines || run.stages.lines->AddObjectLines(run, inst, style);
+  return !run.stages.lines || run.stages.lines->AddObjectLines(frame, inst, style);
 }
 
-bool illustrateObject(PwRenderRun& run, PwRenderInstance& inst, FacePrep prep) {
+bool illustrateObject(PwRenderRun& run, const PwFrameContext& frame, PwRenderInstance& inst, FacePrep prep) {
   PwVectorRenderer* vector = run.vectorMode() ? run.stages.vector.get() : nullptr;
   run.currentInstance = &inst;
   run.progress.push(inst.node ? inst.node->GetName() : "");
   run.currentStyle = run.library ? styleOfInstance(inst, *run.library) : nullptr;
   if (vector) vector->BeginObject(run, inst);
-  if (prep == FacePrep::PerObject) run.stages.lines->PrepareFaceData(run, inst, twoSided(run, inst));
+  if (prep == FacePrep::PerObject) run.stages.lines->PrepareFaceData(frame, inst, twoSided(run, inst));
 
   if (PwStyle* style = run.currentStyle) {
-    if (!drawSurfaces(run, inst, *style)) return false;
+    if (!drawSurfaces(run, frame, inst, *style)) return false;
     run.progress.update(0.5);
     if (run.progress.cancelled()) return false;
-    if (!drawLines(run, inst, *style)) return false;
+    if (!drawLines(run, frame, inst, *style)) return false;
   }
 
   if (prep == FacePrep::PerObject) run.stages.lines->FreeFaceData(inst);
@@ -85,12 +86,13 @@ bool illustrate(PwRenderRun& run) {
   run.progress.push("Illustrating");
   if (run.stages.lines) run.stages.lines->ClearLines();
   const FacePrep prep = facePreparation(run);
+  const PwFrameContext frame = frameContextOf(run);
   if (prep == FacePrep::AllAtOnce)
     for (int i = 0; i < run.visibleCount; ++i)
-      run.stages.lines->PrepareFaceData(run, *run.drawOrder[i], twoSided(run, *run.drawOrder[i]));
+      run.stages.lines->PrepareFaceData(frame, *run.drawOrder[i], twoSided(run, *run.drawOrder[i]));
 
   for (int i = 0; i < run.visibleCount; ++i) {
-    if (!illustrateObject(run, *run.drawOrder[i], prep)) return false;
+    if (!illustrateObject(run, frame, *run.drawOrder[i], prep)) return false;
     run.progress.update(static_cast<double>(i + 1) / run.visibleCount);
     if (run.progress.cancelled()) return false;
   }

@@ -1,6 +1,7 @@
 // "Preparing Scene", and the field's set-up of materials, lights and
 // shading that follows it.
 #include "render/frame_stages.h"
+#include "render/pass_context.h"
 #include "render/render_notify.h"
 
 namespace pw {
@@ -54,7 +55,10 @@ bool stageFrameSetup(PwRenderRun& run, host::ReferenceTarget* renderer) {
   fillGlobalContext(run, renderer);
   if (shadesSurfaces(run)) {
     if (!updateLights(run)) return false;
-    if (!run.vectorMode() && run.stages.surfaces) run.stages.surfaces->PrepareFrame(run);
+    if (!run.vectorMode() && run.stages.surfaces) {
+      const PwFrameContext frame = frameContextOf(run);
+      run.stages.surfaces->PrepareFrame(surfaceFrameOf(run, frame));
+    }
   }
   if (run.stages.auxFiles) run.stages.auxFiles->BuildMaps(run);
   return !run.progress.cancelled();

@@ -1,10 +1,9 @@
 // Visibility from the bounding box: outcodes, the twelve-triangle test and
-// the depth range; and the depth key drawn from it.
+// the depth range.
 #include "frame/bounds_test.h"
 
 #include <gtest/gtest.h>
 
-#include "render/depth_key.h"
 #include "view_fixture.h"
 
 namespace {
@@ -71,24 +70,6 @@ TEST(BoundsTest, BlowUpJudgesByTheRegionBeforeStretching) {
   Box3 outsideQuarter({2, -6, -11}, {8, -1, -9});
   EXPECT_TRUE(pw::testBounds(inQuarter, host::Matrix3(), view.proj, view.region, view.window).whollyInside);
   EXPECT_FALSE(pw::testBounds(outsideQuarter, host::Matrix3(), view.proj, view.region, view.window).visible);
-}
-
-TEST(DepthKey, RasterUsesTheNearestVectorFollowsTheSetting) {
-  struct Case {
-    bool vector;
-    pw::PwZDepthPosition position;
-    float key;
-  };
-  const Case cases[] = {
-      {false, pw::PwZDepthPosition::Front, -2.0f},
-      {false, pw::PwZDepthPosition::Back, -2.0f},  // Raster ignores the vector setting
-      {true, pw::PwZDepthPosition::Front, -2.0f},
-      {true, pw::PwZDepthPosition::Centre, -6.0f},
-      {true, pw::PwZDepthPosition::Back, -10.0f},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(pw::depthKey(c.vector, c.position, -10.0f, -2.0f), c.key);
-  }
 }
 
 }  // namespace

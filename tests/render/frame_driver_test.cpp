@@ -181,7 +181,7 @@ class CancelTest : public FrameTest, public ::testing::WithParamInterface<const 
 
 TEST_P(CancelTest, RenderFailsWithoutCompositionOrCanvasAndCloseSaysCancelled) {
   box("Teapot", {0, 0, 0});
-  lines->paint = [](const pw::PwRenderRun&, host::Bitmap& bm) { bm.Fill(kGreen); };
+  lines->paint = [](const pw::PwFrameContext&, host::Bitmap& bm) { bm.Fill(kGreen); };
   progress.cancelAt = GetParam();
   ASSERT_EQ(open(), 1);
   EXPECT_EQ(render(), 0);
@@ -216,7 +216,7 @@ TEST_F(FrameTest, RefusedAuxFilesEndTheFrame) {
 
 // An opaque green line at (0, 0) over the background and a half-transparent
 // white one over the box in the middle.
-void paintTwoLines(const pw::PwRenderRun&, host::Bitmap& bm) {
+void paintTwoLines(const pw::PwFrameContext&, host::Bitmap& bm) {
   bm.SetPixel(0, 0, kGreen);
   bm.SetPixel(kImageWidth / 2, kImageHeight / 2, {32768, 32768, 32768, 32768});
 }
@@ -280,6 +280,24 @@ TEST_F(FrameTest, LineRasterizerGetsTheQualityAndBudgetOfTheSettings) {
   EXPECT_TRUE(lines->lastSettings.perspective);
 }
 
+TEST_F(FrameTest, LinePassSeesTheSortedFrameAndTheRunsSwitches) {
+  box("Far", {0, 0, -3});
+  box("Near", {0, 0, 2}, 0.5f);
+  settings().hiddenLinesWithOthers = false;
+  settings().intersectionsWithinItself = false;
+  rendParams.force2Side = true;
+  ASSERT_EQ(renderOnce(960), 1);
+  EXPECT_EQ(lines->visibleSeen, (std::vector<std::string>{"Near", "Far"}));
+  EXPECT_EQ(lines->timeSeen, 960);
+  const pw::PwFrameSettings& seen = lines->settingsSeen;
+  EXPECT_FALSE(seen.hiddenLinesWithOthers);
+  EXPECT_TRUE(seen.hiddenLinesWithinItself);
+  EXPECT_FALSE(seen.intersectionsWithinItself);
+  EXPECT_TRUE(seen.intersectionsWithOthers);
+  EXPECT_TRUE(seen.force2Side);
+  EXPECT_TRUE(seen.linesOn && seen.surfacesOn && !seen.vectorMode);
+}
+
 // ---- Fields ---------------------------------------------------------------------
 
 class FieldTest : public FrameTest, public ::testing::WithParamInterface<int> {};
@@ -290,9 +308,9 @@ TEST_P(FieldTest, SecondFieldIsHalfAFrameLaterAndOwnsItsRows) {
   rendParams.fieldRender = true;
   rendParams.fieldOrder = order;
   const host::BMM_Color_64 yellow{65535, 65535, 0, 65535};
-  surfaces->colourOf = [&](const pw::PwRenderRun& run) { return run.field == 0 ? kRed : yellow; };
-  lines->paint = [&](const pw::PwRenderRun& run, host::Bitmap& bm) {
-    for (int y = 0; y < 2; ++y) bm.SetPixel(0, y, run.field == 0 ? kGreen : kRed);
+  surfaces->colourOf = [&](const pw::PwFrameContext& frame) { return frame.field == 0 ? kRed : yellow; };
+  lines->paint = [&](const pw::PwFrameContext& frame, host::Bitmap& bm) {
+    for (int y = 0; y < 2; ++y) bm.SetPixel(0, y, frame.field == 0 ? kGreen : kRed);
   };
   const host::TimeValue t = 480;
   ASSERT_EQ(renderOnce(t), 1);

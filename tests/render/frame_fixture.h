@@ -78,15 +78,15 @@ class BoxSurfaces : public pw::PwSurfacePass {
  public:
   host::BMM_Color_64 colour{65535, 0, 0, 65535};
   std::vector<std::string> drawn;
-  std::vector<host::TimeValue> frames;  // run.time at each PrepareFrame
+  std::vector<host::TimeValue> frames;  // the frame time at each PrepareFrame
   int resolved = 0;
   // Varies the colour per field when set.
-  std::function<host::BMM_Color_64(const pw::PwRenderRun&)> colourOf;
+  std::function<host::BMM_Color_64(const pw::PwFrameContext&)> colourOf;
 
-  void PrepareFrame(pw::PwRenderRun& run) override { frames.push_back(run.time); }
-  bool RenderObjectSurfaces(pw::PwRenderRun& run, pw::PwRenderInstance& inst, pw::PwStyle&) override {
+  void PrepareFrame(const pw::PwSurfaceFrame& s) override { frames.push_back(s.frame.time); }
+  bool RenderObjectSurfaces(const pw::PwSurfaceFrame& s, pw::PwRenderInstance& inst, pw::PwStyle&) override {
     drawn.push_back(inst.node->GetName());
-    const host::BMM_Color_64 c = colourOf ? colourOf(run) : colour;
+    const host::BMM_Color_64 c = colourOf ? colourOf(s.frame) : colour;
     float x0 = 1e30f, y0 = 1e30f, x1 = -1e30f, y1 = -1e30f;
     for (const pw::MeshVertex& v : inst.mesh.verts) {
       x0 = std::min(x0, v.sx);
@@ -94,10 +94,10 @@ class BoxSurfaces : public pw::PwSurfacePass {
       x1 = std::max(x1, v.sx);
       y1 = std::max(y1, v.sy);
     }
-    const pw::PwRegion& r = run.view.region;
+    const pw::PwRegion& r = s.frame.view->region;
     for (int y = std::max(r.y0, int(y0)); y <= std::min(r.y1, int(y1)); ++y) {
       for (int x = std::max(r.x0, int(x0)); x <= std::min(r.x1, int(x1)); ++x) {
-        pw::PwFragment& f = run.pixels.at(x, y);
+        pw::PwFragment& f = s.pixels.at(x, y);
         if (f.depth >= inst.zMax) continue;
         f.depth = inst.zMax;
         f.red = c.r;
@@ -115,25 +115,34 @@ class BoxSurfaces : public pw::PwSurfacePass {
 // Paints the lines bitmap with whatever `paint` says.
 class PaintedLines : public pw::PwLinePass {
  public:
-  std::function<void(const pw::PwRenderRun&, host::Bitmap&)> paint;
+  std::function<void(const pw::PwFrameContext&, host::Bitmap&)> paint;
   std::vector<std::string> extracted;
-  std::vector<host::TimeValue> rasterized;  // run.time of each Rasterize
+  std::vector<host::TimeValue> rasterized;  // the frame time of each Rasterize
   pw::PwLineRasterSettings lastSettings;
   int cleared = 0;
   int prepared = 0;
   int freed = 0;
 
   void ClearLines() override { ++cleared; }
-  void PrepareFaceData(pw::PwRenderRun&, pw::PwRenderInstance&, bool) override { ++prepared; }
+  void PrepareFaceData(const pw::PwFrameContext&, pw::PwRenderInstance&, bool) override { ++prepared; }
   void FreeFaceData(pw::PwRenderInstance&) override { ++freed; }
-  bool AddObjectLines(pw::PwRenderRun&, pw::PwRenderInstance& inst, pw::PwStyle&) override {
+  // What the last AddObjectLines was shown of the frame.
+  std::vector<std::string> visibleSeen;
+  pw::PwFrameSettings settingsSeen;
+  host::TimeValue timeSeen = -1;
+
+  bool AddObjectLines(const pw::PwFrameContext& frame, pw::PwRenderInstance& inst, pw::PwStyle&) override {
     extracted.push_back(inst.node->GetName());
+    visibleSeen.clear();
+    for (const pw::PwRenderInstance* v : frame.visible()) visibleSeen.push_back(v->node->GetName());
+    settingsSeen = frame.settings;
+    timeSeen = frame.time;
     return true;
   }
-  bool Rasterize(pw::PwRenderRun& run, host::Bitmap& target, const pw::PwLineRasterSettings& s) override {
-    rasterized.push_back(run.time);
+  bool Rasterize(const pw::PwFrameContext& frame, host::Bitmap& target, const pw::PwLineRasterSettings& s) override {
+    rasterized.push_back(frame.time);
     lastSettings = s;
-    if (paint) paint(run, target);
+    if (paint) paint(frame, target);
     return true;
   }
 };

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "host/scene/host_classes.h"
 #include "host/params/paramblock.h"
 #include "host/params/paramblock_legacy.h"
 #include "host/refs/scene_file.h"
@@ -502,7 +501,8 @@ TEST_F(ParamBlockTest, SaveThenLoadGivesTheSameBlock) {
 
 TEST_F(ParamBlockTest, SceneFileRestoresTableReferences) {
   ClassRegistry registry;
-  RegisterHostClasses(registry);
+  registry.Register(GetParamBlock2ClassDesc());
+  registry.Register(GetParamBlockClassDesc());
   pwtest::TestNodeClassDesc nodeDesc;
   registry.Register(&nodeDesc);
 

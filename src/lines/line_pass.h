@@ -1,9 +1,15 @@
 // The line pass of a raster frame: lines extracted object by object into
 // the frame's line list, then rasterized once per field into the lines
 // bitmap. An implementation owns the line list.
+//
+// The pass sees the frame through PwFrameContext (instances, view, settings,
+// time, progress), never the renderer's run record, so it can be written
+// without anything of render/.
 #pragma once
 
 #include <cstdint>
+
+#include "frame/frame_context.h"
 
 namespace host {
 class Bitmap;
@@ -11,7 +17,6 @@ class Bitmap;
 
 namespace pw {
 
-struct PwRenderRun;
 class PwRenderInstance;
 class PwStyle;
 
@@ -30,13 +35,13 @@ class PwLinePass {
   virtual void ClearLines() = 0;
   // Intersection data of an instance's faces, for hidden lines and surface
   // intersections; FreeFaceData drops it.
-  virtual void PrepareFaceData(PwRenderRun& run, PwRenderInstance& instance, bool twoSided) = 0;
+  virtual void PrepareFaceData(const PwFrameContext& frame, PwRenderInstance& instance, bool twoSided) = 0;
   virtual void FreeFaceData(PwRenderInstance& instance) = 0;
   // The instance's lines, as its style asks, added to the line list. False
   // when the frame cannot go on.
-  virtual bool AddObjectLines(PwRenderRun& run, PwRenderInstance& instance, PwStyle& style) = 0;
+  virtual bool AddObjectLines(const PwFrameContext& frame, PwRenderInstance& instance, PwStyle& style) = 0;
   // The line list into `target` (cleared to 0 beforehand). False on failure.
-  virtual bool Rasterize(PwRenderRun& run, host::Bitmap& target, const PwLineRasterSettings& settings) = 0;
+  virtual bool Rasterize(const PwFrameContext& frame, host::Bitmap& target, const PwLineRasterSettings& settings) = 0;
 };
 
 }  // namespace pw
