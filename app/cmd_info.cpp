@@ -179,7 +179,7 @@ int RunInfo(const std::string& path) {
   host::Scene scene;
   host::SceneInputInfo info;
   std::string error;
-  if (!host::LoadSceneInput(path, scene, &error, &info) || !LoadSceneArtMaterials(path, scene, &error)) {
+  if (!LoadSceneWithArtMaterials(path, scene, &error, &info)) {
     std::fprintf(stderr, "penwright: %s\n", error.c_str());
     return ExitUsage;
   }

@@ -33,7 +33,7 @@ PwObjectLibrary* LoadLibrary(const std::string& path, host::Scene& scene) {
   std::string error;
   if (!path.empty()) {
     const bool ok = IsSceneInput(path)
-                        ? host::LoadSceneInput(path, scene, &error) && LoadSceneArtMaterials(path, scene, &error)
+                        ? LoadSceneWithArtMaterials(path, scene, &error)
                         : host::Scene::LoadFromFile(path, host::ClassRegistry::Global(), &scene, &error);
     if (!ok) {
       std::fprintf(stderr, "penwright: %s\n", error.c_str());

@@ -33,9 +33,7 @@ bool CheckFiles(const RenderJob& job, const host::IParamBlock2& block, std::stri
 
 bool PrepareJob(const RenderArgs& args, PenwrightRenderer& renderer, RenderJob& job, std::string* error) {
   if (!ParseRenderArgs(args, &job.plan, error)) return false;
-  if (!host::LoadSceneInput(job.plan.scenePath, job.scene, error, &job.info) ||
-      !LoadSceneArtMaterials(job.plan.scenePath, job.scene, error))
-    return false;
+  if (!LoadSceneWithArtMaterials(job.plan.scenePath, job.scene, error, &job.info)) return false;
   host::IParamBlock2* block = renderer.ParamBlock();
   if (!block) return Fail(error, "the renderer has no parameter block");
   if (!ApplyRenderSettings(renderer.Settings(), block, job.info.renderSettings, job.plan, error)) return false;

@@ -8,7 +8,6 @@
 #include <limits>
 #include <numbers>
 
-#include "host/io/whole_file.h"
 #include "library/art_materials.h"
 #include "library/holder.h"
 #include "library/library_edit.h"
@@ -310,19 +309,14 @@ bool ApplyArtMaterialsJson(const JsonValue* artMaterials, host::Scene& scene, co
   return true;
 }
 
-bool LoadSceneArtMaterials(const std::string& path, host::Scene& scene, std::string* error) {
+bool LoadSceneWithArtMaterials(const std::string& path, host::Scene& scene, std::string* error,
+                               host::SceneInputInfo* info) {
   std::string ignored;
   if (!error) error = &ignored;
-  if (host::LowerExtension(path) != ".json") return ApplyArtMaterialsJson(nullptr, scene, path, error);
-  std::string text;
-  if (!host::ReadWholeFile(path, text, error)) return false;
-  JsonValue doc;
-  std::string parseError;
-  if (!host::ParseJson(text, doc, &parseError)) {
-    *error = path + ": " + parseError;
-    return false;
-  }
-  return ApplyArtMaterialsJson(doc.Find("artMaterials"), scene, path, error);
+  host::SceneInputInfo local;
+  host::SceneInputInfo& in = info ? *info : local;
+  if (!host::LoadSceneInput(path, scene, error, &in)) return false;
+  return ApplyArtMaterialsJson(in.artMaterials ? &*in.artMaterials : nullptr, scene, path, error);
 }
 
 }  // namespace pw

@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "scene_io/scene_input.h"
 #include "scene_io/scene_json_value.h"
 #include "host/scene/scene_model.h"
 
@@ -25,9 +26,11 @@ namespace pw {
 bool ApplyArtMaterialsJson(const host::JsonValue* artMaterials, host::Scene& scene, const std::string& file,
                            std::string* error);
 
-// The same for a scene read from `path` by host::LoadSceneInput: a scene
-// description's "artMaterials" section (read again from the file), and for
-// every format the node style names.
-bool LoadSceneArtMaterials(const std::string& path, host::Scene& scene, std::string* error);
+// A scene to render, read from `path` by host::LoadSceneInput, with its art
+// materials: a description's "artMaterials" section (parsed with the rest of
+// the file, never read twice) and, for every format, the node style names.
+// On failure *error names the file and the place; discard the scene.
+bool LoadSceneWithArtMaterials(const std::string& path, host::Scene& scene, std::string* error,
+                               host::SceneInputInfo* info = nullptr);
 
 }  // namespace pw

@@ -12,10 +12,12 @@
 // caller to set by name.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "import/import_summary.h"
+#include "scene_io/scene_json_value.h"
 #include "host/scene/scene_model.h"
 
 namespace host {
@@ -36,6 +38,10 @@ struct SceneInputInfo {
   int frameEnd = 0;
   std::vector<RenderSettingText> renderSettings;
   bool framingCamera = false;  // the active camera was added to frame the scene
+  // A description's "artMaterials" section, when it has one, parsed
+  // with the rest of the file and left for the art-material library, which
+  // this layer does not know (LoadSceneWithArtMaterials applies it).
+  std::optional<JsonValue> artMaterials;
 };
 
 // Reads `path`, choosing the format by its extension (in any letter case).

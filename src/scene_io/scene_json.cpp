@@ -71,8 +71,8 @@ bool ReadTop(JsonSceneBuild& b, const JsonValue& top, SceneInputInfo& info) {
   JsonObject o(ctx, top, "");
   int version = kFormatVersion, fps = b.scene.Root()->GetFrameRate();
   SceneRoot* root = b.scene.Root();
-  // "artMaterials" belongs to the art-material library, which reads it
-  // itself once the scene stands.
+  // "artMaterials" belongs to the art-material library: it is handed back
+  // in info and applied once the scene stands.
   if (!o.Check({"version", "frameRate", "frames", "image", "background", "ambient", "camera", "render", "materials",
                 "meshes", "nodes", "artMaterials"}) ||
       !o.Int("version", kFormatVersion, kFormatVersion, &version) || !o.Int("frameRate", 1, TICKS_PER_SECOND, &fps) ||
@@ -88,6 +88,7 @@ bool ReadTop(JsonSceneBuild& b, const JsonValue& top, SceneInputInfo& info) {
   if (const JsonValue* v = o.Has("nodes"); v && !ReadJsonNodes(b, *v, o.PathOf("nodes"), root)) return false;
   if (!FinishJsonNodes(b)) return false;
   if (const JsonValue* v = o.Has("camera"); v && !ActiveCamera(b, *v, o.PathOf("camera"))) return false;
+  if (const JsonValue* v = o.Has("artMaterials")) info.artMaterials = *v;
   return true;
 }
 

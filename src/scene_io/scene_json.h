@@ -14,7 +14,8 @@ namespace host {
 // Fills `scene` (a fresh one) and `info` from the description at `path`.
 // Unknown keys are errors. Errors and warnings name the file and the JSON
 // path ("scene.json: nodes[3].material.diffuse: expected 3 numbers").
-// Render settings are only collected into info, not checked.
+// Render settings and the "artMaterials" section are only collected into
+// info, not checked.
 bool ReadSceneJson(const std::string& path, Scene& scene, SceneInputInfo& info, std::string* error);
 
 }  // namespace host

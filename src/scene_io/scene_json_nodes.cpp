@@ -4,6 +4,7 @@
 
 #include "host/scene/camera.h"
 #include "import/import_names.h"
+#include "library/style_assignment.h"
 #include "scene_io/scene_json_build.h"
 
 namespace host {
@@ -12,10 +13,6 @@ namespace {
 
 // Deep enough for any real hierarchy; nodes nest by recursion here.
 constexpr int kMaxNodeDepth = 100;
-
-// The node user property that names a node's style until the art-material
-// library assigns it properly.
-constexpr const char* kStyleNameProperty = "Penwright_StyleName";
 
 std::string ValueText(const JsonValue& v) {
   if (v.IsString()) return v.text;
@@ -109,7 +106,7 @@ bool Flags(JsonContext& ctx, JsonObject& o, INode* node) {
     return false;
   if (o.Has("style")) {
     if (style.empty()) return ctx.Fail(o.PathOf("style"), "the style name is empty");
-    if (!node->SetUserPropString(kStyleNameProperty, style))
+    if (!node->SetUserPropString(pw::PW_PROP_STYLE_NAME, style))
       return ctx.Fail(o.PathOf("style"), "a style name is one line of text");
   }
   if (o.Has("wireColor")) node->SetWireColorRGB(wire);

@@ -311,23 +311,32 @@ TEST_F(ArtMaterialsJson, NodeNamingAnUnknownStyleIsAnErrorListingTheStyles) {
   EXPECT_NE(error.find("'Max Material' and 'Mine'"), std::string::npos) << error;
 }
 
-TEST_F(ArtMaterialsJson, TheSectionIsReadFromTheDescriptionFile) {
+TEST_F(ArtMaterialsJson, TheSectionIsTakenFromTheDescriptionWithTheScene) {
   const auto path = std::filesystem::temp_directory_path() / "pw_art_materials_test.json";
   {
     std::ofstream out(path);
-    out << R"j({"nodes": [], "artMaterials": {"paints": [{"name": "Ink", "color": [0, 0, 0]}], "defaultStyle": "Comic"}})j";
+    out << R"j({"meshes": [{"name": "Tri", "vertices": [[0, 0, 0], [1, 0, 0], [0, 1, 0]], "faces": [[0, 1, 2]]}],
+               "nodes": [{"name": "Box", "mesh": "Tri"}],
+               "artMaterials": {"paints": [{"name": "Ink", "color": [0, 0, 0]}], "defaultStyle": "Comic"}})j";
   }
-  host::INode* box = Mesh("Box");
   std::string error;
-  ASSERT_TRUE(LoadSceneArtMaterials(path.string(), *scene, &error)) << error;
+  host::SceneInputInfo info;
+  ASSERT_TRUE(LoadSceneWithArtMaterials(path.string(), *scene, &error, &info)) << error;
+  EXPECT_EQ(info.format, "json");
   PwObjectLibrary& lib = *Library();
   EXPECT_GE(lib.Find(PW_PAINT_CLASS_ID, "Ink"), 0);
+  host::INode* box = host::FindNodeByName(scene->Root(), "Box");
+  ASSERT_NE(box, nullptr);
   EXPECT_EQ(StyleOfNode(*box, lib)->GetName(), "Comic");
 
+  // The section's errors are located in the description file.
   std::ofstream(path) << R"j({"artMaterials": {"styles": 3}})j";
   scene = std::make_unique<host::Scene>();
-  EXPECT_FALSE(LoadSceneArtMaterials(path.string(), *scene, &error));
+  EXPECT_FALSE(LoadSceneWithArtMaterials(path.string(), *scene, &error));
   EXPECT_NE(error.find(path.string() + ": artMaterials.styles: expected an array"), std::string::npos) << error;
+  // A model file has no section; its nodes' style names still apply.
+  scene = std::make_unique<host::Scene>();
+  EXPECT_TRUE(LoadSceneWithArtMaterials(std::string(PW_TESTDATA_DIR) + "/bevelcube.obj", *scene, &error)) << error;
   std::filesystem::remove(path);
 }
 
