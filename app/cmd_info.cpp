@@ -1,179 +1,20 @@
-// `penwright info SCENE`: what would be rendered, and how. The scene's node
-// tree, the instances the renderer gathers from it with their face counts,
-// the lights (or the default lights standing in), the camera and its view,
-// and the render settings after the scene's own.
-#include <cmath>
+// `penwright info SCENE`: what would be rendered, and how (the text is
+// made by DescribeScene), after the scene's own render settings.
 #include <cstdio>
 #include <memory>
-#include <numbers>
 #include <string>
-#include <vector>
 
 #include "commands.h"
-#include "host/scene/camera.h"
-#include "scene_io/scene_input.h"
-#include "host/scene/light.h"
-#include "host/scene/mesh.h"
-#include "host/shading/mtl.h"
-#include "host/scene/object_base.h"
-#include "scene_io/art_materials_json.h"
-#include "render/gather.h"
-#include "scene_io/render_settings_by_name.h"
 #include "render/renderer_paramblock.h"
 #include "render/renderer_settings.h"
+#include "scene_io/art_materials_json.h"
+#include "scene_io/render_settings_by_name.h"
+#include "scene_io/scene_describe.h"
+#include "scene_io/scene_input.h"
 
 namespace pw::cli {
 
 namespace {
-
-constexpr float kDegreesPerRadian = 180.0f / std::numbers::pi_v<float>;
-constexpr const char* kStyleProperty = "Penwright_StyleName";
-
-// Objects are asked for their render mesh through a view; counting faces
-// needs no projection.
-class CountingView : public host::View {
- public:
-  host::Point2 ViewToScreen(const host::Point3&) override { return {}; }
-};
-
-std::string Vec(const host::Point3& p) {
-  char buf[96];
-  std::snprintf(buf, sizeof buf, "(%.4g, %.4g, %.4g)", p.x, p.y, p.z);
-  return buf;
-}
-
-std::string Rgb(const host::Color& c) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "(%.3g, %.3g, %.3g)", c.r, c.g, c.b);
-  return buf;
-}
-
-// Faces of the node's render mesh at time 0; -1 when it has none.
-int FaceCount(host::INode* node) {
-  host::Object* obj = node->EvalWorldState(0).obj;
-  auto* geom = dynamic_cast<host::GeomObject*>(obj);
-  if (!geom) return -1;
-  CountingView view;
-  bool needDelete = false;
-  host::Mesh* mesh = geom->GetRenderMesh(0, node, view, needDelete);
-  if (!mesh) return -1;
-  const int faces = mesh->getNumFaces();
-  if (needDelete) delete mesh;
-  return faces;
-}
-
-std::string MaterialText(host::Mtl* m) {
-  if (!m) return "none (wire colour)";
-  std::string text = "'" + m->GetName() + "' (" + m->GetClassName();
-  if (m->NumSubMtls() > 0) {
-    text += ":";
-    for (int i = 0; i < m->NumSubMtls(); ++i) text += (i ? ", " : " ") + m->GetSubMtlSlotName(i);
-  }
-  return text + ")";
-}
-
-const char* LightTypeName(int type) {
-  switch (type) {
-    case host::OMNI_LGT: return "omni";
-    case host::SPOT_LGT: return "spot";
-    case host::DIRECT_LGT: return "directional";
-    default: return "ambient";
-  }
-}
-
-std::string ObjectText(host::INode* node) {
-  host::Object* obj = node->GetObjectRef();
-  if (!obj) return "group";
-  host::Object* base = obj->FindBaseObject();
-  if (auto* cam = dynamic_cast<host::GenCamera*>(base))
-    return std::string(cam->IsTargetCamera() ? "target " : "free ") +
-           (cam->IsOrtho() ? "orthographic" : "perspective") + " camera";
-  if (auto* light = dynamic_cast<host::GenLight*>(base))
-    return std::string(LightTypeName(light->Type())) + " light" + (light->GetUseLight() ? "" : " (off)");
-  if (obj->SuperClassID() == host::GEOMOBJECT_CLASS_ID) {
-    const int faces = FaceCount(node);
-    return "mesh, " + std::to_string(faces < 0 ? 0 : faces) + " faces";
-  }
-  return obj->GetClassName();
-}
-
-void PrintTree(host::INode* node, int depth) {
-  for (int i = 0; i < node->NumberOfChildren(); ++i) {
-    host::INode* child = node->GetChildNode(i);
-    if (!child) continue;
-    std::string style;
-    const bool hasStyle = child->GetUserPropString(kStyleProperty, style);
-    std::printf("  %*s%s: %s", depth * 2, "", child->GetName().c_str(), ObjectText(child).c_str());
-    if (host::Object* obj = child->GetObjectRef(); obj && obj->SuperClassID() == host::GEOMOBJECT_CLASS_ID) {
-      std::printf(", material %s, style %s", MaterialText(child->GetMtl()).c_str(),
-                  hasStyle ? ("'" + style + "'").c_str() : "default");
-    }
-    if (child->IsNodeHidden(true)) std::printf(", hidden");
-    if (!child->Renderable()) std::printf(", not renderable");
-    if (child->TMController().IsAnimated()) std::printf(", animated");
-    std::printf("\n");
-    PrintTree(child, depth + 1);
-  }
-}
-
-void PrintInstances(host::INode* root, const PwGatherOptions& options) {
-  std::vector<std::unique_ptr<PwRenderInstance>> instances;
-  const bool all = gatherObjects(root, options, instances);
-  long long total = 0;
-  std::printf("\nInstances gathered for rendering: %zu%s\n", instances.size(),
-              all ? "" : " (more renderable nodes than a render can draw; the rest are left out)");
-  for (const auto& inst : instances) {
-    const int faces = FaceCount(inst->node);
-    total += faces > 0 ? faces : 0;
-    std::printf("  %3d  %-24s %8d faces  %s\n", inst->index, inst->node->GetName().c_str(), faces < 0 ? 0 : faces,
-                MaterialText(inst->node->GetMtl()).c_str());
-  }
-  std::printf("  total: %lld faces\n", total);
-}
-
-void PrintLights(host::SceneRoot* root, const PwGatherOptions& options) {
-  PwLightList lights;
-  gatherLights(root, root->defaultLights.data(), static_cast<int>(root->defaultLights.size()), options, lights);
-  std::printf("\nLights: %zu%s\n", lights.entries.size(),
-              lights.usingDefaultLights ? " (the scene has none: the host's default lighting applies)" : "");
-  for (const PwLightEntry& e : lights.entries) {
-    if (!e.node) {
-      const host::LightState& ls = e.desc->ls;
-      std::printf("  default: %s, colour %s x %.3g, riding with the camera\n", LightTypeName(ls.type),
-                  Rgb(ls.color).c_str(), ls.intens);
-      continue;
-    }
-    auto* light =
-        dynamic_cast<host::GenLight*>(e.node->GetObjectRef() ? e.node->GetObjectRef()->FindBaseObject() : nullptr);
-    const host::Matrix3 tm = e.node->GetNodeTM(0);
-    std::printf("  %s: %s, at %s", e.node->GetName().c_str(), light ? LightTypeName(light->Type()) : "light",
-                Vec(tm.GetTrans()).c_str());
-    if (light) std::printf(", colour %s x %.3g", Rgb(light->GetRGBColor(0)).c_str(), light->GetIntensity(0));
-    if (light && light->Type() == host::SPOT_LGT)
-      std::printf(", hotspot %.3g, falloff %.3g degrees", light->GetHotspot(0), light->GetFallsize(0));
-    std::printf("\n");
-  }
-}
-
-void PrintCamera(const host::Scene& scene, const host::SceneInputInfo& info) {
-  host::INode* node = scene.ActiveCameraNode();
-  std::printf("\nCamera: %s%s\n", node ? node->GetName().c_str() : "none",
-              info.framingCamera ? " (added to frame the scene)" : "");
-  auto* cam = node ? dynamic_cast<host::CameraObject*>(node->EvalWorldState(0).obj) : nullptr;
-  if (!cam) return;
-  host::CameraState cs;
-  host::Interval valid = host::FOREVER;
-  cam->EvalCameraState(0, valid, &cs);
-  const host::Matrix3 tm = node->GetNodeTM(0);
-  std::printf("  %s, horizontal field of view %.4g degrees", cs.isOrtho ? "orthographic" : "perspective",
-              cs.fov * kDegreesPerRadian);
-  if (cs.isOrtho) std::printf(", view width %.4g", 2.0f * cs.tdist * std::tan(cs.fov / 2.0f));
-  std::printf("\n  at %s, looking along %s", Vec(tm.GetTrans()).c_str(), Vec(host::Normalize(-tm.GetRow(2))).c_str());
-  if (host::INode* target = node->GetTarget()) std::printf(", aimed at '%s'", target->GetName().c_str());
-  std::printf("\n  clipping: %s", cs.manualClip ? "" : "automatic");
-  if (cs.manualClip) std::printf("%.4g to %.4g", cs.hither, cs.yon);
-  std::printf("\n  picture: %d x %d pixels\n", info.imageWidth, info.imageHeight);
-}
 
 int RunInfo(const std::string& path) {
   host::Scene scene;
@@ -193,27 +34,7 @@ int RunInfo(const std::string& path) {
     }
   }
 
-  host::SceneRoot* root = scene.Root();
-  std::printf("Scene: %s (%s)\n", path.c_str(),
-              info.format == "json"  ? "scene description"
-              : info.format == "obj" ? "OBJ model"
-                                     : "glTF model");
-  std::printf("  frames %d to %d at %d frames per second\n", info.frameStart, info.frameEnd, root->GetFrameRate());
-  std::printf("\nNodes:\n");
-  PrintTree(root, 0);
-  const PwGatherOptions options = gatherOptions(settings.params);
-  PrintInstances(root, options);
-  PrintLights(root, options);
-  PrintCamera(scene, info);
-  std::printf("\nRender settings:\n");
-  const std::string described = DescribeRenderSettings(settings, pb);
-  std::size_t start = 0;
-  while (start < described.size()) {
-    std::size_t end = described.find('\n', start);
-    if (end == std::string::npos) end = described.size();
-    std::printf("  %s\n", described.substr(start, end - start).c_str());
-    start = end + 1;
-  }
+  std::fputs(DescribeScene(path, scene, info, settings, pb).c_str(), stdout);
   return std::fflush(stdout) == 0 ? ExitOk : ExitFailed;
 }
 
