@@ -28,6 +28,7 @@ struct PwFrameSettings {
   bool hiddenLinesWithOthers = true;
   bool intersectionsWithinItself = true;
   bool intersectionsWithOthers = true;
+  bool sphericalLens = false;  // line outlines follow the fish-eye mapping
 };
 
 struct PwFrameContext {

@@ -20,6 +20,7 @@ PwFrameContext frameContextOf(PwRenderRun& run) {
   f.settings.hiddenLinesWithOthers = p.hiddenLinesWithOthers;
   f.settings.intersectionsWithinItself = p.intersectionsWithinItself;
   f.settings.intersectionsWithOthers = p.intersectionsWithOthers;
+  f.settings.sphericalLens = p.sphericalLens;
   return f;
 }
 
