@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "lines_scene_fixture.h"
+#include "placed_mesh_fixture.h"
 
 namespace {
 
