@@ -9,22 +9,15 @@ namespace {
 
 using RestrictSITest = ModifierStackTest;
 
-TEST_F(RestrictSITest, TheRegistryMakesItWithItsBlock) {
-  auto* made = dynamic_cast<PwRestrictSI*>(
-      host::ClassRegistry::Global().Create(host::OSM_CLASS_ID, PW_RESTRICT_SI_CLASS_ID, false));
-  ASSERT_NE(made, nullptr);
-  host::RefHolder hold(made);
-  ASSERT_NE(made->ParamBlock(), nullptr);
-  EXPECT_EQ(made->ParamBlock()->GetDesc()->InternalName(), "PwRestrictSIParameters");
-  EXPECT_NE(made->ParamBlock()->FindParamByName("restrictSIWithinObject"), nullptr);
-  EXPECT_NE(made->ParamBlock()->FindParamByName("restrictSIWithOthers"), nullptr);
-  // Within the object only, by default.
-  EXPECT_TRUE(made->Restricts(false));
-  EXPECT_FALSE(made->Restricts(true));
-  made->SetWithinObject(false);
-  made->SetWithOthers(true);
-  EXPECT_FALSE(made->Restricts(false));
-  EXPECT_TRUE(made->Restricts(true));
+TEST_F(RestrictSITest, TheSwitchesStartWithinTheObjectOnly) {
+  host::RefHolder made(host::ClassRegistry::Global().Create(host::OSM_CLASS_ID, PW_RESTRICT_SI_CLASS_ID, false));
+  auto* mod = dynamic_cast<PwRestrictSI*>(made.get());
+  ASSERT_NE(mod, nullptr);
+  EXPECT_TRUE(mod->Restricts(false));
+  EXPECT_FALSE(mod->Restricts(true));
+  EXPECT_TRUE(mod->SetWithinObject(false) && mod->SetWithOthers(true));
+  EXPECT_FALSE(mod->Restricts(false));
+  EXPECT_TRUE(mod->Restricts(true));
 }
 
 TEST_F(RestrictSITest, RecordsTheFacesReachingItWithAMeshCopyPerStack) {
@@ -67,7 +60,7 @@ TEST_F(RestrictSITest, AnObjectThatIsNoMeshRecordsNothing) {
   EXPECT_EQ(mc.localData, nullptr);
 }
 
-TEST_F(RestrictSITest, SceneFileRoundTripKeepsTheSwitches) {
+TEST_F(RestrictSITest, SceneFilesAndClonesKeepTheSwitches) {
   PwRestrictSI* mod = PushRestriction(false, true, FaceBits(NumFaces(), {0, 7}));
   mod->DisableMod();
   host::INode* loaded = SaveAndLoad();
@@ -80,17 +73,13 @@ TEST_F(RestrictSITest, SceneFileRoundTripKeepsTheSwitches) {
   back->EnableMod();
   loaded->EvalWorldState(0);
   EXPECT_EQ(back->FaceSelection(), FaceBits(NumFaces(), {0, 7}));
-}
 
-TEST_F(RestrictSITest, ClonesAreIndependent) {
-  PwRestrictSI* mod = PushRestriction(true, true, FaceBits(NumFaces(), {5}));
-  host::RefHolder copyHolder(mod->Clone());
+  host::RefHolder copyHolder(back->Clone());
   auto* copy = dynamic_cast<PwRestrictSI*>(copyHolder.get());
   ASSERT_NE(copy, nullptr);
-  EXPECT_TRUE(copy->GetWithinObject());
   EXPECT_TRUE(copy->GetWithOthers());
   copy->SetWithOthers(false);
-  EXPECT_TRUE(mod->GetWithOthers());
+  EXPECT_TRUE(back->GetWithOthers());
   EXPECT_TRUE(copy->FaceSelection().IsEmpty());
 }
 

@@ -52,7 +52,7 @@ struct MeshSelectStack : ::testing::Test {
   RefHolder hold;
 };
 
-TEST_F(MeshSelectStack, SetsOnlyTheSelectionsItHolds) {
+TEST_F(MeshSelectStack, SetsOnlyTheSelectionsItHoldsFittedToTheMesh) {
   EXPECT_EQ(Result().edgeSel(), Bits(6, {5}));
   EXPECT_EQ(Result().faceSel(), Bits(2, {1}));
   select->SetEdgeSelection(Bits(6, {0, 2}));
@@ -64,9 +64,7 @@ TEST_F(MeshSelectStack, SetsOnlyTheSelectionsItHolds) {
   EXPECT_EQ(Result().faceSel(), Bits(2, {0}));
   // The mesh itself keeps its own.
   EXPECT_EQ(static_cast<TriObject*>(Stack()->GetObjRef())->mesh.faceSel(), Bits(2, {1}));
-}
-
-TEST_F(MeshSelectStack, ASelectionOfAnotherSizeIsFittedToTheMesh) {
+  // A selection of another size is fitted to the mesh.
   select->SetEdgeSelection(Bits(9, {1, 8}));
   select->SetFaceSelection(Bits(1, {0}));
   EXPECT_EQ(Result().edgeSel(), Bits(6, {1}));
