@@ -67,6 +67,9 @@ Object* JsonLight(JsonSceneBuild& b, const JsonValue& v, const std::string& path
 // The node's position, rotation, scale or matrix, and its keys.
 bool JsonTransform(JsonSceneBuild& b, JsonObject& o, INode* node);
 
+// "modifiers" of a node showing a mesh: its modifier stack, bottom first.
+bool JsonModifiers(JsonSceneBuild& b, const JsonValue& v, const std::string& path, INode* node);
+
 // "nodes": an array of nodes, made children of parent.
 bool ReadJsonNodes(JsonSceneBuild& b, const JsonValue& v, const std::string& path, INode* parent, int depth = 0);
 // Once every node exists: names for the nodes given none, then targets and
