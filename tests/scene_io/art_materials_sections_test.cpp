@@ -151,11 +151,6 @@ TEST_F(ArtMaterialsSections, TheSectionOfAFile) {
   const std::string none = Write("none.json", R"j({"styles": []})j");
   EXPECT_FALSE(ReadArtMaterialsFile(none, &section, &error));
   EXPECT_EQ(error, none + ": the file has no \"artMaterials\" section");
-  const std::string broken = Write("broken.json", "{\"artMaterials\": ");
-  EXPECT_FALSE(ReadArtMaterialsFile(broken, &section, &error));
-  EXPECT_EQ(error.rfind(broken + ": line 1, column ", 0), 0u) << error;
-  EXPECT_FALSE(ReadArtMaterialsFile((dir / "missing.json").string(), &section, &error));
-  EXPECT_EQ(error.rfind("cannot read '" + (dir / "missing.json").string() + "': ", 0), 0u) << error;
 }
 
 // The styles of included nodes, in their order: the entry's "styles" by
@@ -194,19 +189,6 @@ TEST_F(ArtMaterialsSections, IncludedNodesGetTheirStyles) {
   scene = std::make_unique<host::Scene>();
   EXPECT_FALSE(LoadSceneWithArtMaterials(wrong, *scene, &error));
   EXPECT_EQ(error.rfind(wrong + ": node 'Ground': no style is named 'Outline'; the styles are ", 0), 0u) << error;
-}
-
-TEST_F(ArtMaterialsSections, TheExtraSectionComesWithTheScene) {
-  const std::string path = Write("scene.json", R"j({
-    "meshes": [{"name": "Tri", "vertices": [[0, 0, 0], [1, 0, 0], [0, 1, 0]], "faces": [[0, 1, 2]]}],
-    "nodes": [{"name": "Box", "mesh": "Tri", "style": "Lent"}],
-    "artMaterials": {"paints": [{"name": "Ink", "color": [0, 0, 0]}]}})j");
-  const host::JsonValue extra = Parse(R"j({"styles": [{"name": "Lent", "from": "Outlines",
-                                          "lines": {"Fold": {"visible": {"paint": "Ink"}}}}]})j");
-  const ArtMaterialsSection section{&extra, "lent.json"};
-  std::string error;
-  ASSERT_TRUE(LoadSceneWithArtMaterials(path, *scene, &error, nullptr, &section)) << error;
-  EXPECT_EQ(StyleName("Box"), "Lent") << "a node may name a style of the added section";
 }
 
 }  // namespace
