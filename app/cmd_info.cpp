@@ -7,20 +7,26 @@
 #include "commands.h"
 #include "render/renderer_paramblock.h"
 #include "render/renderer_settings.h"
-#include "scene_io/art_materials_json.h"
 #include "scene_io/render_settings_by_name.h"
 #include "scene_io/scene_describe.h"
 #include "scene_io/scene_input.h"
+#include "style_options.h"
 
 namespace pw::cli {
 
 namespace {
 
-int RunInfo(const std::string& path) {
+struct InfoArgs {
+  std::string scene;
+  StyleOptions styling;
+};
+
+int RunInfo(const InfoArgs& args) {
+  const std::string& path = args.scene;
   host::Scene scene;
   host::SceneInputInfo info;
   std::string error;
-  if (!LoadSceneWithArtMaterials(path, scene, &error, &info)) {
+  if (!LoadStyledScene(path, args.styling, scene, &info, &error)) {
     std::fprintf(stderr, "penwright: %s\n", error.c_str());
     return ExitUsage;
   }
@@ -41,14 +47,16 @@ int RunInfo(const std::string& path) {
 }  // namespace
 
 Command MakeInfoCommand() {
-  auto scenePath = std::make_shared<std::string>();
+  auto args = std::make_shared<InfoArgs>();
   Command c;
   c.name = "info";
   c.description = "Show what a scene holds and how it would be rendered";
-  c.Add("scene", scenePath.get(), "The scene: a description (.json) or a model (.obj, .gltf, .glb)")
+  c.Add("scene", &args->scene, "The scene: a description (.json) or a model (.obj, .gltf, .glb)")
       .Required()
       .TypeName("SCENE");
-  c.run = [scenePath](const GlobalOptions&) { return RunInfo(*scenePath); };
+  AddStyleOption(c, &args->styling);
+  AddArtMaterialsOption(c, &args->styling);
+  c.run = [args](const GlobalOptions&) { return RunInfo(*args); };
   return c;
 }
 

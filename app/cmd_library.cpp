@@ -15,7 +15,7 @@
 #include "library/art_materials.h"
 #include "library/holder.h"
 #include "scene_io/art_material_describe.h"
-#include "scene_io/art_materials_json.h"
+#include "style_options.h"
 
 namespace pw::cli {
 
@@ -29,25 +29,43 @@ bool IsSceneInput(const std::string& path) {
 // The scene's library: made fresh without a scene; for a scene to render,
 // with the description's art materials; for a saved scene or an
 // art-material file, the library it holds (a new one when it holds none).
-PwObjectLibrary* LoadLibrary(const std::string& path, host::Scene& scene) {
+// The --art-materials file's materials come after those.
+PwObjectLibrary* LoadLibrary(const std::string& path, const StyleOptions& styling, host::Scene& scene) {
   std::string error;
-  if (!path.empty()) {
-    const bool ok = IsSceneInput(path)
-                        ? LoadSceneWithArtMaterials(path, scene, &error)
-                        : host::Scene::LoadFromFile(path, host::ClassRegistry::Global(), &scene, &error);
-    if (!ok) {
-      std::fprintf(stderr, "penwright: %s\n", error.c_str());
-      return nullptr;
-    }
+  bool ok = true;
+  if (path.empty())
+    ok = AddArtMaterialsFile(styling, scene, "", &error);
+  else if (IsSceneInput(path))
+    ok = LoadStyledScene(path, styling, scene, nullptr, &error);
+  else
+    ok = host::Scene::LoadFromFile(path, host::ClassRegistry::Global(), &scene, &error) &&
+         AddArtMaterialsFile(styling, scene, path, &error);
+  if (!ok) {
+    std::fprintf(stderr, "penwright: %s\n", error.c_str());
+    return nullptr;
   }
   PwObjectLibrary* library = GetCurrentLibrary(scene.Root());
   if (!library) std::fprintf(stderr, "penwright: the scene has no art-material library and none can be made\n");
   return library;
 }
 
-int RunList(const std::string& path) {
+struct ListArgs {
+  std::string scene;
+  StyleOptions styling;
+};
+
+// A mistyped option is the command line's fault, not the scene's.
+bool CheckOptions(const StyleOptions& styling) {
+  std::string error;
+  if (CheckStyleOptions(styling, &error)) return true;
+  std::fprintf(stderr, "penwright: %s\n", error.c_str());
+  return false;
+}
+
+int RunList(const ListArgs& args) {
+  if (!CheckOptions(args.styling)) return ExitUsage;
   host::Scene scene;
-  const PwObjectLibrary* library = LoadLibrary(path, scene);
+  const PwObjectLibrary* library = LoadLibrary(args.scene, args.styling, scene);
   if (!library) return ExitFailed;
   const std::vector<LibraryListEntry> entries = ListLibrary(*library);
   std::printf("%4s  %-8s %-8s %6s  %s\n", "slot", "class", "origin", "number", "name");
@@ -67,11 +85,13 @@ struct ShowArgs {
   std::string name;
   std::string scene;
   std::string classWord;
+  StyleOptions styling;
 };
 
 int RunShow(const ShowArgs& args) {
+  if (!CheckOptions(args.styling)) return ExitUsage;
   host::Scene scene;
-  const PwObjectLibrary* library = LoadLibrary(args.scene, scene);
+  const PwObjectLibrary* library = LoadLibrary(args.scene, args.styling, scene);
   if (!library) return ExitFailed;
   std::optional<host::Class_ID> classId;
   if (!args.classWord.empty()) {
@@ -111,12 +131,13 @@ constexpr const char* kSceneHelp =
 }  // namespace
 
 Command MakeLibraryCommand() {
-  auto listScene = std::make_shared<std::string>();
+  auto listArgs = std::make_shared<ListArgs>();
   Command list;
   list.name = "list";
   list.description = "List the art materials: slot, class, origin, number and name";
-  list.Add("scene", listScene.get(), kSceneHelp).ExistingFile().TypeName("SCENE");
-  list.run = [listScene](const GlobalOptions&) { return RunList(*listScene); };
+  list.Add("scene", &listArgs->scene, kSceneHelp).ExistingFile().TypeName("SCENE");
+  AddArtMaterialsOption(list, &listArgs->styling);
+  list.run = [listArgs](const GlobalOptions&) { return RunList(*listArgs); };
 
   auto show = std::make_shared<ShowArgs>();
   Command showCmd;
@@ -127,6 +148,7 @@ Command MakeLibraryCommand() {
   showCmd.Add("--class", &show->classWord, "Only materials of this class")
       .Choices({"brush", "paint", "stroke", "surface", "style", "canvas"})
       .TypeName("CLASS");
+  AddArtMaterialsOption(showCmd, &show->styling);
   showCmd.run = [show](const GlobalOptions&) { return RunShow(*show); };
 
   Command c;

@@ -4,6 +4,7 @@
 #include "commands.h"
 #include "render_args.h"
 #include "render_run.h"
+#include "style_options.h"
 
 namespace pw::cli {
 
@@ -59,6 +60,8 @@ Command MakeRenderCommand() {
   c.Add("--transparent", &args->transparent,
         "Keep the picture's alpha channel: the background is written transparent, for compositing (default: "
         "opaque, the background shows its colour)");
+  AddStyleOption(c, &args->styling);
+  AddArtMaterialsOption(c, &args->styling);
   c.run = [args](const GlobalOptions& globals) { return RunRender(*args, globals); };
   return c;
 }

@@ -203,8 +203,10 @@ bool ParseRenderArgs(const RenderArgs& args, RenderPlan* plan, std::string* erro
   RenderPlan out;
   out.scenePath = args.scene;
   out.camera = args.camera;
-  if (!CheckOutputs(args, &out, error) || !CheckSize(args, &out, error) || !CheckFrames(args, &out, error))
+  if (!CheckOutputs(args, &out, error) || !CheckSize(args, &out, error) || !CheckFrames(args, &out, error) ||
+      !CheckStyleOptions(args.styling, error))
     return false;
+  out.styling = args.styling;
   if (args.regionGiven) {
     out.region = ParseRegion(args.region, error);
     if (!out.region) return false;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/imaging/image_io.h"
+#include "style_options.h"
 
 namespace pw::cli {
 
@@ -29,6 +30,7 @@ struct RenderArgs {
   std::string linesOut;
   std::string surfacesOut;
   bool transparent = false;
+  StyleOptions styling;  // --style, --art-materials
   // Which of the options above appeared.
   bool widthGiven = false;
   bool heightGiven = false;
@@ -82,6 +84,7 @@ struct RenderPlan {
   std::vector<SettingAssignment> settings;
   std::string linesOut;
   std::string surfacesOut;
+  StyleOptions styling;
 };
 
 // Parsers of single option values. Each answers nullopt with one line in
@@ -95,7 +98,7 @@ std::optional<host::ImageFormat> OutputFormatOf(std::string_view path, std::stri
 
 // Checks and types everything the command line says on its own: formats,
 // depth, sizes, frames, region syntax, settings syntax, that the files
-// written are not one another.
+// written are not one another, the style and art-materials options.
 bool ParseRenderArgs(const RenderArgs& args, RenderPlan* plan, std::string* error);
 
 }  // namespace pw::cli

@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "scene_io/art_materials_json.h"
 #include "render_output_check.h"
+#include "style_options.h"
 
 namespace pw::cli {
 
@@ -33,7 +33,7 @@ bool CheckFiles(const RenderJob& job, const host::IParamBlock2& block, std::stri
 
 bool PrepareJob(const RenderArgs& args, PenwrightRenderer& renderer, RenderJob& job, std::string* error) {
   if (!ParseRenderArgs(args, &job.plan, error)) return false;
-  if (!LoadSceneWithArtMaterials(job.plan.scenePath, job.scene, error, &job.info)) return false;
+  if (!LoadStyledScene(job.plan.scenePath, job.plan.styling, job.scene, &job.info, error)) return false;
   host::IParamBlock2* block = renderer.ParamBlock();
   if (!block) return Fail(error, "the renderer has no parameter block");
   if (!ApplyRenderSettings(renderer.Settings(), block, job.info.renderSettings, job.plan, error)) return false;

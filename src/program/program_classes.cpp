@@ -2,6 +2,7 @@
 
 #include "host/refs/class_desc.h"
 #include "host/scene/host_classes.h"
+#include "lines/register.h"
 #include "plugin/class_table.h"
 #include "program/art_material_classes.h"
 #include "render/renderer.h"
@@ -12,7 +13,7 @@ bool RegisterProgramClasses() {
   host::ClassRegistry& registry = host::ClassRegistry::Global();
   host::RegisterHostClasses(registry);
   RegisterPluginClasses(registry);
-  return RegisterArtMaterialClasses() && RegisterRendererClass();
+  return RegisterArtMaterialClasses() && RegisterLineClasses() && RegisterRendererClass();
 }
 
 }  // namespace pw

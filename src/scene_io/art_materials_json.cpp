@@ -8,6 +8,7 @@
 #include <limits>
 #include <numbers>
 
+#include "host/io/whole_file.h"
 #include "library/art_materials.h"
 #include "library/holder.h"
 #include "library/library_edit.h"
@@ -274,49 +275,106 @@ PwObject* JsonNewMaterial(ArtJsonBuild& b, JsonObject& o, host::Class_ID classId
   return obj;
 }
 
-bool ApplyArtMaterialsJson(const JsonValue* artMaterials, host::Scene& scene, const std::string& file,
-                           std::string* error) {
+bool ApplyArtMaterialsSections(const std::vector<ArtMaterialsSection>& sections, host::Scene& scene,
+                               const std::string& sceneFile, std::string* error) {
   std::string ignored;
   if (!error) error = &ignored;
   host::SceneRoot* root = scene.Root();
   PwObjectLibrary* library = GetCurrentLibrary(root);
   if (!library) {
-    *error = file + ": the scene cannot be given an art-material library";
+    *error = sceneFile + ": the scene cannot be given an art-material library";
     return false;
   }
-  ArtJsonBuild b{{file, std::filesystem::path(file).parent_path(), "", 160}, *library};
+  auto build = [&](const std::string& file) {
+    return ArtJsonBuild{{file, std::filesystem::path(file).parent_path(), "", 160}, *library};
+  };
   const std::string top = "artMaterials";
-  if (artMaterials) {
-    JsonObject o(b.ctx, *artMaterials, top);
+  // Every section's materials before any name is looked up, so that a node
+  // may name a style another file defines.
+  for (const ArtMaterialsSection& section : sections) {
+    if (!section.value) continue;
+    ArtJsonBuild b = build(section.file);
+    JsonObject o(b.ctx, *section.value, top);
     // Tools before the styles that draw with them; each list in file order,
     // so a definition may start "from" any one before it.
-    bool ok = o.Check({"brushes", "paints", "strokes", "surfaces", "styles", "defaultStyle"}) &&
-              ReadList(b, o, "brushes", ReadBrush) && ReadList(b, o, "paints", ReadPaint) &&
-              ReadList(b, o, "strokes", ReadStroke) && ReadList(b, o, "surfaces", ReadSurface) &&
-              ReadList(b, o, "styles", ReadJsonStyle) && AssignNamedStyles(b, *root);
-    if (ok)
-      if (const JsonValue* d = o.Has("defaultStyle")) ok = AssignDefaultStyle(b, *root, *d, o.PathOf("defaultStyle"));
-    if (!ok) {
+    if (!o.Check({"brushes", "paints", "strokes", "surfaces", "styles", "defaultStyle"}) ||
+        !ReadList(b, o, "brushes", ReadBrush) || !ReadList(b, o, "paints", ReadPaint) ||
+        !ReadList(b, o, "strokes", ReadStroke) || !ReadList(b, o, "surfaces", ReadSurface) ||
+        !ReadList(b, o, "styles", ReadJsonStyle)) {
       *error = b.ctx.error;
       return false;
     }
-    return true;
   }
-  if (!AssignNamedStyles(b, *root)) {
-    *error = b.ctx.error;
+  ArtJsonBuild named = build(sceneFile);
+  if (!AssignNamedStyles(named, *root)) {
+    *error = named.ctx.error;
     return false;
+  }
+  for (const ArtMaterialsSection& section : sections) {
+    const JsonValue* d = section.value ? section.value->Find("defaultStyle") : nullptr;
+    if (!d) continue;
+    ArtJsonBuild b = build(section.file);
+    if (!AssignDefaultStyle(b, *root, *d, host::JsonMember(top, "defaultStyle"))) {
+      *error = b.ctx.error;
+      return false;
+    }
   }
   return true;
 }
 
+bool ApplyArtMaterialsJson(const JsonValue* artMaterials, host::Scene& scene, const std::string& file,
+                           std::string* error) {
+  return ApplyArtMaterialsSections({{artMaterials, file}}, scene, file, error);
+}
+
+bool ReadArtMaterialsFile(const std::string& path, JsonValue* section, std::string* error) {
+  std::string ignored;
+  if (!error) error = &ignored;
+  std::string text;
+  if (!host::ReadWholeFile(path, text, error)) return false;
+  JsonValue top;
+  std::string why;
+  if (!host::ParseJson(text, top, &why)) {
+    *error = path + ": " + why;
+    return false;
+  }
+  const JsonValue* found = top.Find("artMaterials");
+  if (!found) {
+    *error = path + ": the file has no \"artMaterials\" section";
+    return false;
+  }
+  *section = *found;
+  return true;
+}
+
+bool AssignStyleToAllMeshes(host::Scene& scene, const std::string& name, std::string* error) {
+  std::string ignored;
+  if (!error) error = &ignored;
+  PwObjectLibrary* library = GetCurrentLibrary(scene.Root());
+  if (!library) {
+    *error = "the scene cannot be given an art-material library";
+    return false;
+  }
+  const int slot = library->Find(PW_STYLE_CLASS_ID, name);
+  if (slot < 0) {
+    *error = "no style is named '" + name + "'; the styles are " +
+             QuotedNameList(MaterialNamesOfClass(*library, PW_STYLE_CLASS_ID));
+    return false;
+  }
+  AssignStyleToAll(*scene.Root(), *library, slot);
+  return true;
+}
+
 bool LoadSceneWithArtMaterials(const std::string& path, host::Scene& scene, std::string* error,
-                               host::SceneInputInfo* info) {
+                               host::SceneInputInfo* info, const ArtMaterialsSection* extra) {
   std::string ignored;
   if (!error) error = &ignored;
   host::SceneInputInfo local;
   host::SceneInputInfo& in = info ? *info : local;
   if (!host::LoadSceneInput(path, scene, error, &in)) return false;
-  return ApplyArtMaterialsJson(in.artMaterials ? &*in.artMaterials : nullptr, scene, path, error);
+  std::vector<ArtMaterialsSection> sections{{in.artMaterials ? &*in.artMaterials : nullptr, path}};
+  if (extra) sections.push_back(*extra);
+  return ApplyArtMaterialsSections(sections, scene, path, error);
 }
 
 }  // namespace pw

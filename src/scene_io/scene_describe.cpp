@@ -18,6 +18,7 @@
 #include "host/shading/mtl.h"
 #include "library/style_assignment.h"
 #include "render/gather.h"
+#include "scene_io/modifier_describe.h"
 #include "scene_io/render_settings_by_name.h"
 
 namespace pw {
@@ -107,7 +108,7 @@ std::string ObjectText(host::INode* node) {
            (cam->IsOrtho() ? "orthographic" : "perspective") + " camera";
   if (auto* light = dynamic_cast<host::GenLight*>(base))
     return std::string(LightTypeName(light->Type())) + " light" + (light->GetUseLight() ? "" : " (off)");
-  if (obj->SuperClassID() == host::GEOMOBJECT_CLASS_ID) {
+  if (base && base->SuperClassID() == host::GEOMOBJECT_CLASS_ID) {
     const int faces = FaceCount(node);
     return "mesh, " + std::to_string(faces < 0 ? 0 : faces) + " faces";
   }
@@ -121,7 +122,8 @@ void PrintTree(std::string& out, host::INode* node, int depth) {
     std::string style;
     const bool hasStyle = child->GetUserPropString(PW_PROP_STYLE_NAME, style);
     Put(out, "  %*s%s: %s", depth * 2, "", child->GetName().c_str(), ObjectText(child).c_str());
-    if (host::Object* obj = child->GetObjectRef(); obj && obj->SuperClassID() == host::GEOMOBJECT_CLASS_ID) {
+    host::Object* base = child->GetObjectRef() ? child->GetObjectRef()->FindBaseObject() : nullptr;
+    if (base && base->SuperClassID() == host::GEOMOBJECT_CLASS_ID) {
       Put(out, ", material %s, style %s", MaterialText(child->GetMtl()).c_str(),
                   hasStyle ? ("'" + style + "'").c_str() : "default");
     }
@@ -129,6 +131,7 @@ void PrintTree(std::string& out, host::INode* node, int depth) {
     if (!child->Renderable()) Put(out, ", not renderable");
     if (child->TMController().IsAnimated()) Put(out, ", animated");
     Put(out, "\n");
+    out += DescribeNodeModifiers(child, 0, depth * 2 + 4);
     PrintTree(out, child, depth + 1);
   }
 }

@@ -32,12 +32,9 @@ bool ImportModel(const std::string& path, const std::string& ext, Scene& scene, 
   info.format = gltf ? "gltf" : "obj";
   if (!(gltf ? ImportGltf(path, scene, nullptr, error, &summary) : ImportObj(path, scene, nullptr, error, &summary)))
     return false;
-  if (summary.cameraAspect > 0.0f)
-    info.imageHeight = std::max(1, static_cast<int>(std::lround(info.imageWidth / summary.cameraAspect)));
-  if (summary.animated) {
-    const int tpf = TICKS_PER_SECOND / scene.Root()->GetFrameRate();
-    info.frameEnd = (summary.lastKey + tpf - 1) / tpf;
-  }
+  if (summary.cameraAspect > 0.0f) info.imageHeight = PictureHeightForAspect(info.imageWidth, summary.cameraAspect);
+  if (summary.animated)
+    info.frameEnd = LastFrameOfKeys(summary.lastKey, TICKS_PER_SECOND / scene.Root()->GetFrameRate());
   return true;
 }
 
@@ -75,6 +72,12 @@ bool LoadScene(const std::string& path, Scene& out, std::string* error, SceneInp
 }
 
 }  // namespace
+
+int PictureHeightForAspect(int width, float aspect) {
+  return std::max(1, static_cast<int>(std::lround(static_cast<float>(width) / aspect)));
+}
+
+int LastFrameOfKeys(TimeValue lastKey, int ticksPerFrame) { return (lastKey + ticksPerFrame - 1) / ticksPerFrame; }
 
 bool LoadSceneInput(const std::string& path, Scene& out, std::string* error, SceneInputInfo* info) {
   std::string ignored;

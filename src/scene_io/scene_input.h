@@ -50,4 +50,11 @@ struct SceneInputInfo {
 // the warning reporter.
 bool LoadSceneInput(const std::string& path, Scene& out, std::string* error, SceneInputInfo* info = nullptr);
 
+// What a model file says of the picture and the frames, whether rendered as
+// it is or included in a description: the picture height that gives `width`
+// the shape of its camera (aspect = width / height), and the last frame its
+// keys reach, rounded up so the last key is shown.
+int PictureHeightForAspect(int width, float aspect);
+int LastFrameOfKeys(TimeValue lastKey, int ticksPerFrame);
+
 }  // namespace host

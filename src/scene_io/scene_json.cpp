@@ -74,6 +74,7 @@ bool ReadTop(JsonSceneBuild& b, const JsonValue& top, SceneInputInfo& info) {
   // "artMaterials" belongs to the art-material library: it is handed back
   // in info and applied once the scene stands.
   if (!o.Check({"version", "frameRate", "frames", "image", "background", "ambient", "camera", "render", "materials",
+                "include",
                 "meshes", "nodes", "artMaterials"}) ||
       !o.Int("version", kFormatVersion, kFormatVersion, &version) || !o.Int("frameRate", 1, TICKS_PER_SECOND, &fps) ||
       !o.Color("background", &root->backgroundColor) || !o.Color("ambient", &root->ambientLight))
@@ -85,9 +86,13 @@ bool ReadTop(JsonSceneBuild& b, const JsonValue& top, SceneInputInfo& info) {
   if (const JsonValue* v = o.Has("render"); v && !RenderSettings(ctx, *v, o.PathOf("render"), "", info)) return false;
   if (const JsonValue* v = o.Has("materials"); v && !ReadJsonMaterials(b, *v, o.PathOf("materials"))) return false;
   if (const JsonValue* v = o.Has("meshes"); v && !ReadJsonMeshes(b, *v, o.PathOf("meshes"))) return false;
+  JsonIncluded included;
+  if (const JsonValue* v = o.Has("include"); v && !ReadJsonIncludes(b, *v, o.PathOf("include"), &included))
+    return false;
   if (const JsonValue* v = o.Has("nodes"); v && !ReadJsonNodes(b, *v, o.PathOf("nodes"), root)) return false;
   if (!FinishJsonNodes(b)) return false;
   if (const JsonValue* v = o.Has("camera"); v && !ActiveCamera(b, *v, o.PathOf("camera"))) return false;
+  FinishJsonIncludes(b, included, o.Has("image") != nullptr, o.Has("frames") != nullptr, info);
   if (const JsonValue* v = o.Has("artMaterials")) info.artMaterials = *v;
   return true;
 }

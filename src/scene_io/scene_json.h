@@ -1,7 +1,8 @@
 // JSON scene descriptions (the format is documented in
 // docs/scene-format.md): nodes with their transforms and keys, meshes in
-// place or from OBJ and glTF files, materials, cameras, lights, frame rate
-// and range, picture size, render settings by name, and a style per node.
+// place or from OBJ and glTF files, model files included whole, materials,
+// cameras, lights, frame rate and range, picture size, render settings by
+// name, and a style per node.
 #pragma once
 
 #include <string>

@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "host/core/time.h"
 #include "host/shading/mtl.h"
 #include "host/scene/node.h"
 #include "host/scene/object_tri.h"
+#include "scene_io/scene_input.h"
 #include "scene_io/scene_json_fields.h"
 #include "host/scene/scene_model.h"
 
@@ -67,10 +69,34 @@ Object* JsonLight(JsonSceneBuild& b, const JsonValue& v, const std::string& path
 // The node's position, rotation, scale or matrix, and its keys.
 bool JsonTransform(JsonSceneBuild& b, JsonObject& o, INode* node);
 
+// "modifiers" of a node showing a mesh: its modifier stack, bottom first.
+bool JsonModifiers(JsonSceneBuild& b, const JsonValue& v, const std::string& path, INode* node);
+
 // "nodes": an array of nodes, made children of parent.
 bool ReadJsonNodes(JsonSceneBuild& b, const JsonValue& v, const std::string& path, INode* parent, int depth = 0);
 // Once every node exists: names for the nodes given none, then targets and
 // look-at points.
 bool FinishJsonNodes(JsonSceneBuild& b);
+
+// What the included model files say of the view and the frames.
+struct JsonIncluded {
+  struct Camera {
+    INode* node = nullptr;  // a file's first camera
+    float aspect = 0.0f;    // its picture shape (width / height); 0 when the file leaves it open
+  };
+  std::vector<Camera> cameras;  // in file order
+  bool animated = false;
+  TimeValue lastKey = 0;  // the latest key of any included file
+};
+
+// "include": one model file or a list of them, their nodes added under the
+// scene root before the description's own, with the styles named for them.
+bool ReadJsonIncludes(JsonSceneBuild& b, const JsonValue& v, const std::string& path, JsonIncluded* out);
+// Once the description's camera is known: without one named, the first
+// included camera is the active one, as when rendering the model directly;
+// without "image" the picture takes the shape of the included camera
+// rendered through, without "frames" the frames run to the included keys.
+void FinishJsonIncludes(JsonSceneBuild& b, const JsonIncluded& included, bool imageGiven, bool framesGiven,
+                        SceneInputInfo& info);
 
 }  // namespace host

@@ -121,9 +121,9 @@ bool Flags(JsonContext& ctx, JsonObject& o, INode* node) {
 bool ReadNode(JsonSceneBuild& b, const JsonValue& v, const std::string& path, INode* parent, int depth) {
   JsonContext& ctx = b.ctx;
   JsonObject o(ctx, v, path);
-  if (!o.Check({"name",     "children",  "mesh",    "material",   "camera",        "light",         "position",
-                "rotation", "scale",     "matrix",  "keys",       "interpolation", "target",        "lookAt",
-                "style",    "wireColor", "visible", "renderable", "hidden",        "userProperties"}))
+  if (!o.Check({"name",     "children",  "mesh",    "material",   "camera",        "light",          "position",
+                "rotation", "scale",     "matrix",  "keys",       "interpolation", "target",         "lookAt",
+                "style",    "wireColor", "visible", "renderable", "hidden",        "userProperties", "modifiers"}))
     return false;
   std::string name;
   if (!o.String("name", &name)) return false;
@@ -136,6 +136,7 @@ bool ReadNode(JsonSceneBuild& b, const JsonValue& v, const std::string& path, IN
   if (name.empty()) b.unnamed.push_back(node);
   parent->AttachChild(node);
   if (!NodeObject(b, o, node) || !JsonTransform(b, o, node) || !Aim(b, o, node) || !Flags(ctx, o, node)) return false;
+  if (const JsonValue* m = o.Has("modifiers"); m && !JsonModifiers(b, *m, o.PathOf("modifiers"), node)) return false;
   if (const JsonValue* c = o.Has("children")) return ReadJsonNodes(b, *c, o.PathOf("children"), node, depth + 1);
   return true;
 }
@@ -161,7 +162,8 @@ bool ReadJsonNodes(JsonSceneBuild& b, const JsonValue& v, const std::string& pat
 bool FinishJsonNodes(JsonSceneBuild& b) {
   NodeNames names(b.scene.Root());
   for (INode* node : b.unnamed) {
-    const SClass_ID kind = node->GetObjectRef() ? node->GetObjectRef()->SuperClassID() : 0;
+    Object* obj = node->GetObjectRef() ? node->GetObjectRef()->FindBaseObject() : nullptr;
+    const SClass_ID kind = obj ? obj->SuperClassID() : 0;
     node->SetName(names.Claim(kind == GEOMOBJECT_CLASS_ID ? "Mesh"
                               : kind == CAMERA_CLASS_ID   ? "Camera"
                               : kind == LIGHT_CLASS_ID    ? "Light"

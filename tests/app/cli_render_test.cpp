@@ -183,7 +183,7 @@ TEST_F(CliRenderTest, CustomOutputsAndRegion) {
 TEST_F(CliRenderTest, BadArgumentsExitTwoWithOneLineAndWriteNothing) {
   struct Case {
     std::vector<std::string> args;
-    const char* says;
+    std::string says;
   };
   const std::string out = Path("out.png");
   const Case cases[] = {
@@ -199,6 +199,9 @@ TEST_F(CliRenderTest, BadArgumentsExitTwoWithOneLineAndWriteNothing) {
       {{"--depth", "16", "-o", Path("out.tga")}, "8 bits a channel"},
       {{"--lines-out", out}, "name the same file"},
       {{"--set", "surfaceCustomOutputOn=true", "--set", "surfaceCustomOutput=" + Path("s.gif")}, "surfaceCustomOutput"},
+      {{"--style", "Hiden-line"}, "--style: no style is named 'Hiden-line'; the styles are 'Default', 'Outlines', "},
+      {{"--art-materials", Path("none.json")}, "--art-materials: cannot read '" + Path("none.json") + "'"},
+      {{"--art-materials", Path("lib.iam")}, "--art-materials: '" + Path("lib.iam") + "' is not a JSON file"},
   };
   std::ofstream(out) << "old";
   for (const Case& c : cases) {
@@ -218,6 +221,44 @@ TEST_F(CliRenderTest, BadArgumentsExitTwoWithOneLineAndWriteNothing) {
     EXPECT_EQ(Files(), std::vector<std::string>{"out.png"}) << c.says;
     EXPECT_EQ(ReadText(out), "old") << c.says;
   }
+}
+
+// A model drawn in a style of the user's own: the style every mesh shows in
+// `info`, the picture rendered, the style found by `library show`.
+TEST_F(CliRenderTest, StyleAndArtMaterialsFromTheCommandLine) {
+  const std::string styles = Path("styles.json");
+  std::ofstream(styles) << R"({"artMaterials": {
+      "paints": [{"name": "Ink", "color": [0, 0, 0]}],
+      "styles": [{"name": "Folds only", "surfaceOn": false,
+                  "lines": {"Crease": {"on": false}, "Surface Intersection": {"on": false},
+                            "Fold": {"visible": {"paint": "Ink"}}}}]}})";
+  const RunResult info = Run({"info", kModel, "--art-materials", styles, "--style", "Folds only"});
+  ASSERT_EQ(info.exitCode, 0) << info.err;
+  for (const char* node : {"BevelCube", "Ground", "Cylinder"}) {
+    const std::size_t at = info.out.find("\n  " + std::string(node) + ": mesh, ");
+    ASSERT_NE(at, std::string::npos) << node << "\n" << info.out;
+    const std::string line = info.out.substr(at + 1, info.out.find('\n', at + 1) - at - 1);
+    EXPECT_NE(line.find(", style 'Folds only'"), std::string::npos) << line;
+  }
+
+  const RunResult r = Run({"render", kModel, "--art-materials", styles, "--style", "Folds only", "--width", "40",
+                           "-o", Path("folds.png")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(Read("folds.png").Width(), 40);
+
+  const RunResult show = Run({"library", "show", "Folds only", "--art-materials", styles});
+  ASSERT_EQ(show.exitCode, 0) << show.err;
+  EXPECT_EQ(show.out.rfind("Style \"Folds only\"\n  slot 66, user\n", 0), 0u) << show.out;
+  EXPECT_NE(show.out.find("draws a surface: no\n"), std::string::npos) << show.out;
+  EXPECT_NE(show.out.find("paint \"Ink\" #65"), std::string::npos) << show.out;
+  const RunResult list = Run({"library", "list", kExample, "--art-materials", styles});
+  ASSERT_EQ(list.exitCode, 0) << list.err;
+  EXPECT_NE(list.out.find("Style    user          -  Folds only\n67 art materials\n"), std::string::npos) << list.out;
+
+  // `info` refuses what `render` refuses.
+  const RunResult bad = Run({"info", kModel, "--style", "Folds"});
+  EXPECT_EQ(bad.exitCode, 2);
+  EXPECT_EQ(bad.err.rfind("penwright: --style: no style is named 'Folds'; the styles are ", 0), 0u) << bad.err;
 }
 
 TEST_F(CliRenderTest, BadSceneExitsTwo) {

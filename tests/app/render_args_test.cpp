@@ -116,6 +116,10 @@ TEST(ParseRenderArgs, TypesAGoodCommandLine) {
   a.camera = "Cam";
   a.settings = {"linesOn=false", "renderMode=raster"};
   a.linesOut = "lines.tga";
+  a.styling.style = "Ink lines";
+  a.styling.styleGiven = true;
+  a.styling.artMaterials = "dir.x/Styles.JSON";
+  a.styling.artMaterialsGiven = true;
   RenderPlan plan;
   std::string error;
   ASSERT_TRUE(ParseRenderArgs(a, &plan, &error)) << error;
@@ -130,6 +134,9 @@ TEST(ParseRenderArgs, TypesAGoodCommandLine) {
   ASSERT_EQ(plan.settings.size(), 2u);
   EXPECT_EQ(plan.settings[1], (SettingAssignment{"renderMode", "raster"}));
   EXPECT_EQ(plan.linesOut, "lines.tga");
+  EXPECT_EQ(plan.styling.style, "Ink lines");
+  EXPECT_TRUE(plan.styling.styleGiven);
+  EXPECT_EQ(plan.styling.artMaterials, "dir.x/Styles.JSON");
 }
 
 TEST(ParseRenderArgs, FrameChoices) {
@@ -174,6 +181,11 @@ TEST(ParseRenderArgs, RefusesBadCombinations) {
       {"lines over the output", [](RenderArgs& a) { a.linesOut = "./out.png"; }, "name the same file"},
       {"both layers in one file", [](RenderArgs& a) { a.linesOut = "l.png"; a.surfacesOut = "sub/../l.png"; },
        "--lines-out and --surfaces-out"},
+      {"empty style", [](RenderArgs& a) { a.styling.styleGiven = true; }, "--style: the style name is empty"},
+      {"art materials not JSON", [](RenderArgs& a) { a.styling.artMaterials = "lib.iam"; },
+       "--art-materials: 'lib.iam' is not a JSON file (.json)"},
+      {"art materials without a file", [](RenderArgs& a) { a.styling.artMaterialsGiven = true; },
+       "--art-materials: no file given"},
   };
   for (const Case& c : cases) {
     RenderArgs a = GoodArgs();

@@ -92,7 +92,7 @@ TEST_F(SceneJson, EveryErrorNamesTheFileAndThePath) {
       {R"({"nodes": [{"name": "a", "colour": [1, 0, 0]}]})",
        "nodes[0].colour: unknown key (known here: name, children, mesh, material, camera, light, position, rotation, "
        "scale, matrix, keys, interpolation, target, lookAt, style, wireColor, visible, renderable, hidden, "
-       "userProperties)"},
+       "userProperties, modifiers)"},
       {"{" + tri + R"(, "nodes": [{"mesh": "Tri", "material": {"diffuse": [1, 0]}}]})",
        "nodes[0].material.diffuse: expected 3 numbers"},
       {R"({"nodes": [{"name": "a"}, {"name": "b", "children": [{"name": "a"}]}]})",

@@ -46,9 +46,6 @@ class Box3 {
     return p.x >= pmin.x && p.x <= pmax.x && p.y >= pmin.y && p.y <= pmax.y && p.z >= pmin.z &&
            p.z <= pmax.z;
   }
-  constexpr bool Contains(const Box3& b) const {
-    return b.IsEmpty() || (Contains(b.pmin) && Contains(b.pmax));
-  }
   constexpr bool Intersects(const Box3& b) const {
     return !IsEmpty() && !b.IsEmpty() && pmin.x <= b.pmax.x && b.pmin.x <= pmax.x &&
            pmin.y <= b.pmax.y && b.pmin.y <= pmax.y && pmin.z <= b.pmax.z && b.pmin.z <= pmax.z;

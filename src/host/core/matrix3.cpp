@@ -62,17 +62,13 @@ Matrix3 ScaleMatrix(const Point3& s) {
 }
 
 void Matrix3::Translate(const Point3& p) { rows_[3] += p; }
-void Matrix3::RotateX(float angle) { *this = *this * RotateXMatrix(angle); }
 void Matrix3::RotateY(float angle) { *this = *this * RotateYMatrix(angle); }
-void Matrix3::RotateZ(float angle) { *this = *this * RotateZMatrix(angle); }
 void Matrix3::Rotate(const Quat& q) { *this = *this * MatrixFromQuat(q); }
 void Matrix3::Scale(const Point3& s) {
   for (Point3& row : rows_) row = MulComponents(row, s);
 }
 
 void Matrix3::PreTranslate(const Point3& p) { rows_[3] += VectorTransform(*this, p); }
-void Matrix3::PreRotateX(float angle) { *this = RotateXMatrix(angle) * *this; }
-void Matrix3::PreRotateY(float angle) { *this = RotateYMatrix(angle) * *this; }
 void Matrix3::PreRotateZ(float angle) { *this = RotateZMatrix(angle) * *this; }
 void Matrix3::PreRotate(const Quat& q) { *this = MatrixFromQuat(q) * *this; }
 void Matrix3::PreScale(const Point3& s) {

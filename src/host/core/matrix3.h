@@ -17,10 +17,6 @@ class Matrix3 {
   constexpr Matrix3(const Point3& r0, const Point3& r1, const Point3& r2, const Point3& r3)
       : rows_{r0, r1, r2, r3} {}
 
-  static constexpr Matrix3 Identity() { return {}; }
-  constexpr void SetIdentity() { *this = Matrix3(); }
-  constexpr bool IsIdentity() const { return *this == Matrix3(); }
-
   constexpr const Point3& GetRow(int i) const {
     assert(i >= 0 && i < 4);
     return rows_[i];
@@ -37,25 +33,14 @@ class Matrix3 {
 
   constexpr const Point3& GetTrans() const { return rows_[3]; }
   constexpr void SetTrans(const Point3& p) { rows_[3] = p; }
-  constexpr void NoTrans() { rows_[3] = Point3(); }
-  // Keeps only the translation.
-  constexpr void NoRot() {
-    rows_[0] = Point3::XAxis();
-    rows_[1] = Point3::YAxis();
-    rows_[2] = Point3::ZAxis();
-  }
 
   // "Then" forms: M = M * op (the new step happens after this transform).
   void Translate(const Point3& p);
-  void RotateX(float angle);
   void RotateY(float angle);
-  void RotateZ(float angle);
   void Rotate(const Quat& q);
   void Scale(const Point3& s);
   // "First" forms: M = op * M (the new step happens before this transform).
   void PreTranslate(const Point3& p);
-  void PreRotateX(float angle);
-  void PreRotateY(float angle);
   void PreRotateZ(float angle);
   void PreRotate(const Quat& q);
   void PreScale(const Point3& s);

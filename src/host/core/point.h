@@ -63,7 +63,6 @@ struct Point3 {
   constexpr Point3() = default;
   constexpr Point3(float px, float py, float pz) : x(px), y(py), z(pz) {}
 
-  static constexpr Point3 Origin() { return {}; }
   static constexpr Point3 XAxis() { return {1.0f, 0.0f, 0.0f}; }
   static constexpr Point3 YAxis() { return {0.0f, 1.0f, 0.0f}; }
   static constexpr Point3 ZAxis() { return {0.0f, 0.0f, 1.0f}; }

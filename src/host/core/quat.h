@@ -24,11 +24,7 @@ struct Quat {
   constexpr Quat() = default;  // identity
   constexpr Quat(float qx, float qy, float qz, float qw) : x(qx), y(qy), z(qz), w(qw) {}
 
-  static constexpr Quat Identity() { return {}; }
-  constexpr bool IsIdentity() const { return x == 0.0f && y == 0.0f && z == 0.0f && w == 1.0f; }
-
   constexpr Quat operator-() const { return {-x, -y, -z, -w}; }
-  constexpr Quat Conjugate() const { return {-x, -y, -z, w}; }
 
   friend constexpr bool operator==(const Quat&, const Quat&) = default;
 };

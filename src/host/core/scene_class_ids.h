@@ -15,6 +15,7 @@
 //   0x09  MultiMtl         MATERIAL_CLASS_ID
 //   0x0A  BlinnShader      SHADER_CLASS_ID (0x10B0)
 //   0x0B  BitmapTex        TEXMAP_CLASS_ID (0xC10)
+//   0x0C  MeshSelectMod    OSM_CLASS_ID (0x810)
 #pragma once
 
 #include "host/core/types.h"
@@ -36,5 +37,6 @@ inline constexpr Class_ID STD_MAT_CLASS_ID = SceneClassId(0x08);
 inline constexpr Class_ID MULTI_MTL_CLASS_ID = SceneClassId(0x09);
 inline constexpr Class_ID BLINN_SHADER_CLASS_ID = SceneClassId(0x0A);
 inline constexpr Class_ID BITMAP_TEX_CLASS_ID = SceneClassId(0x0B);
+inline constexpr Class_ID MESH_SELECT_CLASS_ID = SceneClassId(0x0C);
 
 }  // namespace host

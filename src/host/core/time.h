@@ -34,14 +34,9 @@ class Interval {
   constexpr Interval() : start_(TIME_NegInfinity + 1), end_(TIME_NegInfinity) {}  // empty
   constexpr Interval(TimeValue s, TimeValue e) : start_(s), end_(e) {}
 
-  constexpr TimeValue Start() const { return start_; }
-  constexpr TimeValue End() const { return end_; }
   constexpr bool Empty() const { return start_ > end_; }
   constexpr bool InInterval(TimeValue t) const { return t >= start_ && t <= end_; }
-  void Set(TimeValue s, TimeValue e) { start_ = s; end_ = e; }
   void SetEmpty() { *this = Interval(); }
-  void SetInfinite() { *this = Interval(TIME_NegInfinity, TIME_PosInfinity); }
-  void SetInstant(TimeValue t) { start_ = end_ = t; }
 
   // Intersection: what remains valid when both hold.
   Interval& operator&=(const Interval& o) {
@@ -58,6 +53,5 @@ class Interval {
 };
 
 inline constexpr Interval FOREVER{TIME_NegInfinity, TIME_PosInfinity};
-inline constexpr Interval NEVER{};
 
 }  // namespace host

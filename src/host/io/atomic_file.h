@@ -26,7 +26,6 @@ class AtomicFile {
   bool Open(const std::string& path, std::string* error);
   // Where to write; null unless open.
   std::FILE* File() const { return file_; }
-  const std::string& TempPath() const { return temp_path_; }
 
   // Flushes, syncs and renames over the target. Any write error on File(),
   // earlier or now, fails the commit and removes the temporary file.

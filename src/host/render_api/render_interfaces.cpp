@@ -29,12 +29,4 @@ int ObjLightDesc::UpdateViewDepParams(const Matrix3& worldToCam) {
   return 1;
 }
 
-// ---- RenderGlobalContext --------------------------------------------------------------
-
-Point2 RenderGlobalContext::MapToScreen(const Point3& p) const {
-  if (projType == PROJ_PARALLEL) return {xscale * p.x + xc, yscale * p.y + yc};
-  if (p.z == 0.0f) return {xc, yc};
-  return {xscale * p.x / p.z + xc, yscale * p.y / p.z + yc};
-}
-
 }  // namespace host

@@ -218,9 +218,6 @@ class RenderGlobalContext {
   int fieldOrder = 0;
   bool objMotBlur = false;
 
-  // Camera-space point to screen pixels.
-  Point2 MapToScreen(const Point3& p) const;
-
   virtual int NumRenderInstances() { return 0; }
   virtual RenderInstance* GetRenderInstance(int /*i*/) { return nullptr; }
 };

@@ -42,15 +42,9 @@ class GenCamera : public CameraObject {
 
   bool IsOrtho() const { return ortho_; }
   void SetOrtho(bool on);
-  bool GetManualClip() const { return manualClip_; }
   void SetManualClip(bool on);
   // Keyed values. fov is clamped to (0, pi) and distances to >= 0 when read.
   FloatTrack& FOVTrack() { return fov_; }
-  FloatTrack& TDistTrack() { return tdist_; }
-  FloatTrack& HitherTrack() { return hither_; }
-  FloatTrack& YonTrack() { return yon_; }
-  FloatTrack& NearRangeTrack() { return nearRange_; }
-  FloatTrack& FarRangeTrack() { return farRange_; }
   void SetFOV(TimeValue t, float fov) { fov_.SetValue(t, fov); }
   float GetFOV(TimeValue t) const;
   void SetTDist(TimeValue t, float d) { tdist_.SetValue(t, d); }

@@ -38,11 +38,6 @@ class GenLight : public LightObject {
   void SetUseLight(bool on) override;
 
   // Keyed values.
-  ColorTrack& ColorTrk() { return color_; }
-  FloatTrack& IntensityTrk() { return intensity_; }
-  FloatTrack& HotspotTrk() { return hotsize_; }
-  FloatTrack& FallsizeTrk() { return fallsize_; }
-  FloatTrack& AspectTrk() { return aspect_; }
   void SetRGBColor(TimeValue t, const Color& c) { color_.SetValue(t, c); }
   Color GetRGBColor(TimeValue t) const { return color_.Value(t); }
   void SetIntensity(TimeValue t, float v) { intensity_.SetValue(t, v); }
@@ -56,17 +51,11 @@ class GenLight : public LightObject {
   // Width / height of a rectangular beam, read back within 0.001..1000.
   void SetAspect(TimeValue t, float aspect) { aspect_.SetValue(t, aspect); }
   float GetAspect(TimeValue t) const;
-  int GetSpotShape() const { return shape_; }
   void SetSpotShape(int shape) { shape_ = shape == RECT_LIGHT ? RECT_LIGHT : CIRCLE_LIGHT; }
-  bool GetOvershoot() const { return overshoot_; }
   void SetOvershoot(bool on) { overshoot_ = on; }
-  bool GetShadow() const { return shadow_; }
   void SetShadow(bool on) { shadow_ = on; }
-  bool GetAffectDiffuse() const { return affectDiffuse_; }
   void SetAffectDiffuse(bool on) { affectDiffuse_ = on; }
-  bool GetAffectSpecular() const { return affectSpecular_; }
   void SetAffectSpecular(bool on) { affectSpecular_ = on; }
-  bool GetAmbientOnly() const { return ambientOnly_; }
   void SetAmbientOnly(bool on) { ambientOnly_ = on; }
 
   bool EvalLightState(TimeValue t, Interval& valid, LightState* ls) override;

@@ -50,8 +50,6 @@ struct Face {
     v[1] = b;
     v[2] = c;
   }
-  std::uint32_t getVert(int i) const { return v[i]; }
-  std::uint32_t getSmGroup() const { return smGroup; }
   void setSmGroup(std::uint32_t g) { smGroup = g; }
   MtlID getMatID() const { return static_cast<MtlID>(flags >> FACE_MATID_SHIFT); }
   void setMatID(MtlID id) { flags = (flags & ~FACE_MATID_MASK) | (std::uint32_t{id} << FACE_MATID_SHIFT); }
@@ -78,7 +76,6 @@ struct TVFace {
     t[1] = b;
     t[2] = c;
   }
-  std::uint32_t getTVert(int i) const { return t[i]; }
   friend bool operator==(const TVFace&, const TVFace&) = default;
 };
 static_assert(sizeof(TVFace) == 12, "map faces are saved as raw records");

@@ -59,7 +59,6 @@ class INode : public ReferenceTarget {
 
   // ---- Tree -----------------------------------------------------------------
   INode* GetParentNode() const { return parent_; }
-  virtual bool IsRootNode() const { return false; }
   int NumberOfChildren() const { return static_cast<int>(children_.size()); }
   // Null for i out of range.
   INode* GetChildNode(int i) const;
@@ -86,17 +85,12 @@ class INode : public ReferenceTarget {
   // False when tm has shear (the nearest shear-free transform is set).
   bool SetNodeTM(TimeValue t, const Matrix3& tm);
   Matrix3 GetObjectTM(TimeValue t, Interval* valid = nullptr);
-  // There are no world-space modifiers: both equal GetObjectTM.
-  Matrix3 GetObjTMBeforeWSM(TimeValue t, Interval* valid = nullptr) { return GetObjectTM(t, valid); }
+  // There are no world-space modifiers: this equals GetObjectTM.
   Matrix3 GetObjTMAfterWSM(TimeValue t, Interval* valid = nullptr) { return GetObjectTM(t, valid); }
 
   // The object offset: where the object sits relative to its node.
   void SetObjOffsetPos(const Point3& p) { offsetPos_ = p; }
-  Point3 GetObjOffsetPos() const { return offsetPos_; }
-  void SetObjOffsetRot(const Quat& q) { offsetRot_ = q; }
-  Quat GetObjOffsetRot() const { return offsetRot_; }
   void SetObjOffsetScale(const Point3& s) { offsetScale_ = s; }
-  Point3 GetObjOffsetScale() const { return offsetScale_; }
   Matrix3 GetObjectOffsetTM() const;
 
   // ---- Target -----------------------------------------------------------------

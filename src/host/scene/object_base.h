@@ -30,8 +30,6 @@ class ObjectState {
 
   Object* obj = nullptr;  // owned by the object's pipeline (see DerivedObject)
   Interval validity = FOREVER;
-
-  Interval Validity(TimeValue) const { return validity; }
 };
 
 class Object : public ReferenceTarget {
@@ -70,13 +68,6 @@ class GeomObject : public Object {
   // request to generate them when it has none.
   virtual bool HasUVW() { return false; }
   virtual void SetGenUVW(bool /*on*/) {}
-};
-
-// Curves (splines). Renderable only when a class makes them so.
-class ShapeObject : public GeomObject {
- public:
-  SClass_ID SuperClassID() const override { return SHAPE_CLASS_ID; }
-  bool IsRenderable() override { return false; }
 };
 
 // Objects that are never rendered: grouping points, the art-material holder.

@@ -25,7 +25,6 @@ class DerivedObject : public Object {
   std::string GetClassName() const override { return "Modified Object"; }
 
   Object* GetObjRef() const { return dynamic_cast<Object*>(base_); }
-  void ReferenceObject(Object* base) { ReplaceReference(0, base); }
 
   int NumModifiers() const { return static_cast<int>(slots_.size()); }
   Modifier* GetModifier(int i) const;

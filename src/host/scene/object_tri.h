@@ -15,8 +15,6 @@ class TriObject : public GeomObject {
   explicit TriObject(Mesh m) : mesh(std::move(m)) {}
 
   Mesh mesh;
-  Mesh& GetMesh() { return mesh; }
-  const Mesh& GetMesh() const { return mesh; }
 
   Class_ID ClassID() const override { return triObjectClassID; }
   std::string GetClassName() const override { return "Mesh"; }

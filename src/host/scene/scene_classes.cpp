@@ -2,6 +2,7 @@
 
 #include "host/scene/camera.h"
 #include "host/scene/light.h"
+#include "host/scene/modifier_select.h"
 #include "host/shading/mtl_multi.h"
 #include "host/shading/mtl_std.h"
 #include "host/scene/object_derived.h"
@@ -50,6 +51,7 @@ SceneClassDesc kDescs[] = {
      [](bool) -> ReferenceTarget* { return new MultiMtl(); }},
     {"Blinn", SHADER_CLASS_ID, BLINN_SHADER_CLASS_ID, [](bool) -> ReferenceTarget* { return new BlinnShader(); }},
     {"Bitmap", TEXMAP_CLASS_ID, BITMAP_TEX_CLASS_ID, [](bool) -> ReferenceTarget* { return new BitmapTex(); }},
+    {"Mesh Select", OSM_CLASS_ID, MESH_SELECT_CLASS_ID, [](bool) -> ReferenceTarget* { return new MeshSelectMod(); }},
 };
 
 }  // namespace

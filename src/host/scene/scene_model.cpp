@@ -206,8 +206,6 @@ INode* Scene::ActiveCameraNode() const {
 
 SceneSaveResult Scene::SaveToBytes() const { return SaveSceneToBytes(Root()); }
 
-std::string Scene::SaveToFile(const std::string& path) const { return SaveSceneFile(path, Root()); }
-
 bool Scene::Adopt(SceneLoadResult loaded, Scene* out, std::string* error) {
   if (!loaded.ok()) {
     if (error) *error = loaded.error;

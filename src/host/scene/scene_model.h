@@ -27,7 +27,6 @@ class SceneRoot : public INode {
 
   Class_ID ClassID() const override { return SCENE_ROOT_CLASS_ID; }
   std::string GetClassName() const override { return "Scene Root"; }
-  bool IsRootNode() const override { return true; }
 
   int GetFrameRate() const { return frameRate_; }
   // 1..TICKS_PER_SECOND frames per second; false (unchanged) otherwise.
@@ -81,7 +80,6 @@ class Scene {
   INode* ActiveCameraNode() const;
 
   SceneSaveResult SaveToBytes() const;
-  std::string SaveToFile(const std::string& path) const;  // "" on success
   // Replace *out with the scene read, and make its frame rate current. On
   // failure *out is unchanged and error says why (naming the file).
   static bool LoadFromBytes(std::span<const std::uint8_t> bytes, const ClassRegistry& registry, Scene* out,

@@ -30,12 +30,6 @@ bool MultiMtl::SetSubMtl(int i, Mtl* m) {
 
 std::string MultiMtl::GetSubMtlSlotName(int i) { return i >= 0 && i < NumSubMtls() ? slots_[i].name : ""; }
 
-bool MultiMtl::SetSubMtlSlotName(int i, std::string name) {
-  if (i < 0 || i >= NumSubMtls()) return false;
-  slots_[i].name = std::move(name);
-  return true;
-}
-
 bool MultiMtl::SetNumSubMtls(int n) {
   if (n < 0 || n > kMaxSlots) return false;
   for (int i = NumSubMtls() - 1; i >= n; --i) ReplaceReference(i, nullptr);

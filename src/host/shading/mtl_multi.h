@@ -24,7 +24,6 @@ class MultiMtl : public Mtl {
   Mtl* GetSubMtl(int i) override;
   bool SetSubMtl(int i, Mtl* m) override;
   std::string GetSubMtlSlotName(int i) override;
-  bool SetSubMtlSlotName(int i, std::string name);
   // Grows with empty unnamed slots or shrinks (releasing the dropped
   // materials). False for a negative count or more than 65536 slots.
   bool SetNumSubMtls(int n);

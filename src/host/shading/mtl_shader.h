@@ -66,11 +66,6 @@ struct IllumParams {
   Color transIllumOut;
   float diffIllumIntens = 0.0f;
   Color finalC;  // after CombineComponents
-
-  void ClearOutputs() {
-    ambIllumOut = diffIllumOut = selfIllumOut = specIllumOut = reflIllumOut = transIllumOut = finalC = Color();
-    diffIllumIntens = 0.0f;
-  }
 };
 
 class Shader : public ReferenceTarget {

@@ -132,18 +132,6 @@ void StdMat::SetFaceted(bool on) {
   faceted_ = on;
   Changed();
 }
-void StdMat::SetWireSize(float v) {
-  wireSize_ = std::max(0.0f, Finite(v, 1.0f));
-  Changed();
-}
-void StdMat::SetFilter(const Color& c) {
-  filter_ = c;
-  Changed();
-}
-void StdMat::SetIOR(float v) {
-  ior_ = Finite(v, 1.5f);
-  Changed();
-}
 bool StdMat::GetLockADTex() const {
   Shader* s = GetShader();
   return s && s->GetLockADTex();

@@ -49,15 +49,8 @@ class StdMat : public Mtl {
   void SetOpacity(float v, TimeValue t);  // clamped to 0..1
   bool GetTwoSided() const { return twoSided_; }
   void SetTwoSided(bool on);
-  bool GetWire() const { return wire_; }
   void SetWire(bool on);
-  bool GetFaceted() const { return faceted_; }
   void SetFaceted(bool on);
-  void SetWireSize(float v);
-  Color GetFilter() const { return filter_; }
-  void SetFilter(const Color& c);
-  float GetIOR() const { return ior_; }
-  void SetIOR(float v);
   // The ambient channel takes the diffuse map (the shader's lock).
   bool GetLockADTex() const;
   void SetLockADTex(bool on);

@@ -66,11 +66,6 @@ void BitmapTex::SetWrap(bool u, bool v) {
   Changed();
 }
 
-void BitmapTex::SetUseAlpha(bool on) {
-  useAlpha_ = on;
-  Changed();
-}
-
 // ---- The image ----------------------------------------------------------------------
 
 bool BitmapTex::LoadImage() {

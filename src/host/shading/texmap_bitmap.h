@@ -40,11 +40,7 @@ class BitmapTex : public Texmap, public AuxFileProvider {
   void SetTiling(float u, float v);
   void SetOffset(float u, float v);
   bool GetUWrap() const { return uWrap_; }
-  bool GetVWrap() const { return vWrap_; }
   void SetWrap(bool u, bool v);
-  // Whether the image's alpha is used (else the map is opaque).
-  bool GetUseAlpha() const { return useAlpha_; }
-  void SetUseAlpha(bool on);
 
   // ---- The image ------------------------------------------------------------------
   // Reads the image unless that was tried already; true when it is in memory.
@@ -85,7 +81,7 @@ class BitmapTex : public Texmap, public AuxFileProvider {
   float vOffset_ = 0.0f;
   bool uWrap_ = true;
   bool vWrap_ = true;
-  bool useAlpha_ = true;
+  bool useAlpha_ = true;  // the image's alpha is used (else the map is opaque)
 
   Bitmap image_;
   bool tried_ = false;
