@@ -16,6 +16,7 @@
 #include "plugin/entry.h"
 #include "plugin/names.h"
 #include "program/program_classes.h"
+#include "program/stages.h"
 
 namespace pw::cli {
 namespace {
@@ -143,6 +144,7 @@ int Run(int argc, char** argv) {
     std::fprintf(stderr, "%s: the program's classes could not be set up\n", PROGRAM);
     return ExitFailed;
   }
+  PlugInRenderStages();
   return selected->command->run(globals);
 }
 

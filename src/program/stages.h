@@ -1,0 +1,10 @@
+// The frame stages whose work lives in modules the renderer does not link
+// to directly, plugged into every new renderer.
+#pragma once
+
+namespace pw {
+
+// Sets the default stages: the line pass. Safe to call more than once.
+void PlugInRenderStages();
+
+}  // namespace pw
