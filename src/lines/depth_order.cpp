@@ -42,46 +42,46 @@ DepthDecision DecideDepth(const LineOutline& newer, const LineOutline& older, do
 }
 
 void PairDecisionMap::Clear() {
-  std::fill(keys_.begin(), keys_.end(), 0);
+  std::fill(slots_.begin(), slots_.end(), 0);
   count_ = 0;
+  lastKey_ = 0;
 }
 
 std::size_t PairDecisionMap::SlotOf(std::uint64_t key) const {
   std::uint64_t h = key ^ (key >> 31);
   h *= 0x9E3779B97F4A7C15ull;
   h ^= h >> 29;
-  const std::size_t mask = keys_.size() - 1;
+  const std::size_t mask = slots_.size() - 1;
   std::size_t s = static_cast<std::size_t>(h) & mask;
-  while (keys_[s] != 0 && keys_[s] != key) s = (s + 1) & mask;
+  while (slots_[s] != 0 && (slots_[s] >> 2) != key) s = (s + 1) & mask;
   return s;
 }
 
-DepthDecision PairDecisionMap::Find(std::uint32_t newer, std::uint32_t older) const {
+DepthDecision PairDecisionMap::Find(std::uint32_t newer, std::uint32_t older) {
   if (count_ == 0) return DepthDecision::Undecided;
   const std::uint64_t key = Key(newer, older);
   const std::size_t s = SlotOf(key);
-  return keys_[s] == key ? decisions_[s] : DepthDecision::Undecided;
+  lastKey_ = key;
+  lastSlot_ = s;
+  return slots_[s] ? static_cast<DepthDecision>(slots_[s] & 3) : DepthDecision::Undecided;
 }
 
 void PairDecisionMap::Insert(std::uint32_t newer, std::uint32_t older, DepthDecision decision) {
-  if (static_cast<std::size_t>(count_ + 1) * 2 > keys_.size()) Grow();
   const std::uint64_t key = Key(newer, older);
-  const std::size_t s = SlotOf(key);
-  if (keys_[s] != key) ++count_;
-  keys_[s] = key;
-  decisions_[s] = decision;
+  if (static_cast<std::size_t>(count_ + 1) * 2 > slots_.size()) {
+    Grow();
+    lastKey_ = 0;
+  }
+  const std::size_t s = key == lastKey_ ? lastSlot_ : SlotOf(key);
+  if (slots_[s] == 0) ++count_;
+  slots_[s] = key << 2 | static_cast<std::uint64_t>(decision);
 }
 
 void PairDecisionMap::Grow() {
-  std::vector<std::uint64_t> oldKeys = std::move(keys_);
-  std::vector<DepthDecision> oldDecisions = std::move(decisions_);
-  keys_.assign(std::max(kFirstMapSize, oldKeys.size() * 2), 0);
-  decisions_.assign(keys_.size(), DepthDecision::Undecided);
-  for (std::size_t i = 0; i < oldKeys.size(); ++i) {
-    if (oldKeys[i] == 0) continue;
-    const std::size_t s = SlotOf(oldKeys[i]);
-    keys_[s] = oldKeys[i];
-    decisions_[s] = oldDecisions[i];
+  std::vector<std::uint64_t> old = std::move(slots_);
+  slots_.assign(std::max(kFirstMapSize, old.size() * 2), 0);
+  for (const std::uint64_t slot : old) {
+    if (slot) slots_[SlotOf(slot >> 2)] = slot;
   }
 }
 

@@ -27,21 +27,24 @@ DepthDecision DecideDepth(const LineOutline& newer, const LineOutline& older, do
 class PairDecisionMap {
  public:
   void Clear();
-  DepthDecision Find(std::uint32_t newer, std::uint32_t older) const;
+  DepthDecision Find(std::uint32_t newer, std::uint32_t older);
   void Insert(std::uint32_t newer, std::uint32_t older, DepthDecision decision);
   int Size() const { return count_; }
 
  private:
+  // One 64-bit slot per pair: the pair (outline indices are below 2^31)
+  // plus one, so that 0 is a free slot, shifted past the decision's two bits.
   static std::uint64_t Key(std::uint32_t newer, std::uint32_t older) {
-    // +1 so that no pair has the free key 0.
-    return ((std::uint64_t{newer} << 32) | older) + 1;
+    return ((std::uint64_t{newer} << 31) | older) + 1;
   }
   std::size_t SlotOf(std::uint64_t key) const;
   void Grow();
 
-  std::vector<std::uint64_t> keys_;  // 0 = free
-  std::vector<DepthDecision> decisions_;
+  std::vector<std::uint64_t> slots_;  // key << 2 | decision; 0 = free
   int count_ = 0;
+  // The slot the last Find probed, which an Insert of the same pair reuses.
+  std::uint64_t lastKey_ = 0;
+  std::size_t lastSlot_ = 0;
 };
 
 }  // namespace pw

@@ -12,6 +12,9 @@ namespace {
 // The spherical lens bends straight lines; a dash is re-projected as a chain
 // of pieces this long (pixels, before the lens) so the bend shows.
 constexpr double kLensStepPixels = 4.0;
+// A dash far longer than any picture (its ends far outside the view) gets
+// no more pieces than this, so a stray segment cannot exhaust memory.
+constexpr double kMaxLensSteps = 65536.0;
 
 double ScreenLength(const LineEnd& a, const LineEnd& b) {
   return std::hypot(static_cast<double>(b.sx) - a.sx, static_cast<double>(b.sy) - a.sy);
@@ -48,7 +51,9 @@ void AddThroughLens(const LineSegment& segment, const LineEnd& a, const LineEnd&
                     LineOutlineList& out) {
   const PwProjection& lens = *options.sphericalLens;
   const double length = ScreenLength(a, b);
-  const double step = length > kLensStepPixels && std::isfinite(length) ? kLensStepPixels / length : 1.0;
+  const double step = !(length > kLensStepPixels) || !std::isfinite(length) ? 1.0
+                      : length > kLensStepPixels * kMaxLensSteps ? 1.0 / kMaxLensSteps
+                                                                 : kLensStepPixels / length;
   LineEnd previous = ThroughLens(a, lens);
   for (int k = 1;; ++k) {
     const double t = k * step;

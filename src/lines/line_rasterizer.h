@@ -30,6 +30,11 @@ enum class RasterAllocation {
   InvalidArguments,  // no picture, or a sample count out of range
 };
 
+// Outlines are cut this far (in subsamples) inside the picture's border, so
+// that one reaching exactly to the border covers the border's subsamples
+// and nothing beyond.
+inline constexpr double kSampleEdgeInset = 0.001;
+
 // What the text of the warning about a budget too small says.
 inline constexpr const char* kTooLittleLineMemoryMessage = "Allocate more memory to line rasterizer.";
 
@@ -47,7 +52,9 @@ class LineRasterizer {
   // flag. With `blend`, pixels not fully covered are composited over what
   // the bitmap holds; without it they replace it. Pixels no outline reaches
   // are left as they are. Does nothing without a successful Allocate.
-  void Draw(LineOutlineList& list, bool blend);
+  // False when memory for the outlines' bookkeeping ran out: the picture is
+  // then incomplete and all memory has been returned.
+  bool Draw(LineOutlineList& list, bool blend);
 
   // Ends the drawing; the memory stays for the next frame.
   void Release() { target_ = nullptr; }
@@ -68,19 +75,30 @@ class LineRasterizer {
   std::int64_t HeldBytes() const { return band_.HeldBytes(); }
 
  private:
-  // The subsample rows of the picture an outline reaches.
+  // The subsample rows and bands of the picture an outline reaches, and
+  // its top and bottom corners.
   struct OutlineRows {
     std::int32_t first = 0;
     std::int32_t last = -1;
+    std::int32_t firstBand = 0;
+    std::int32_t lastBand = -1;
+    std::uint16_t topCorner = 0;
+    std::uint16_t bottomCorner = 0;
   };
 
+  void DrawAll(LineOutlineList& list, bool blend);
   void PrepareOutlines(LineOutlineList& list);
+  void SortByFirstBand(const LineOutlineList& list, int bands);
+  void NextBandOutlines(int band);
   void DrawBand(const LineOutlineList& list, int top, int rows);
   template <bool kSingleColour>
   void Scan(const LineOutlineList& list, std::uint32_t index, int top);
   void ScanRowSeveralColours(const LineOutlineList& list, std::uint32_t index, int subRow, int bandRow, int x0,
                              int x1);
+  // A pair not decided yet while this outline is drawn in this band.
   DepthDecision Decide(const LineOutlineList& list, std::uint32_t newer, std::uint32_t older, int x, int subRow);
+  // The pixel a subsample row or column lies in.
+  int PixelOf(int sub) const { return sampleShift_ >= 0 ? sub >> sampleShift_ : sub / samples_; }
   void Resolve(const LineOutlineList& list, int top, int rows, bool blend);
 
   host::Bitmap* target_ = nullptr;
@@ -94,12 +112,20 @@ class LineRasterizer {
   BandBuffer band_;
   LinePalette palette_;
   std::vector<OutlineRows> outlineRows_;
+  // Outlines by the band they start in (list order within a band), and
+  // those reaching the band being drawn, in list order.
+  std::vector<std::uint32_t> byFirstBand_;
+  std::vector<std::uint32_t> bandStart_;
+  std::vector<std::uint32_t> active_;
+  std::vector<std::uint32_t> merged_;
+  int sampleShift_ = 0;  // log2 of the samples, -1 when not a power of two
 
   // The depth decisions of the outline being drawn against every earlier
   // one: valid where the stamp is the current one.
   std::vector<std::uint32_t> pairStamp_;
   std::vector<DepthDecision> pairDecision_;
   std::uint32_t stamp_ = 0;
+  int currentBand_ = 0;
   bool startedAbove_ = false;    // the outline being drawn reached into earlier bands
   bool continuesBelow_ = false;  // ... or reaches into later ones
   PairDecisionMap carried_;

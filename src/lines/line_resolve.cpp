@@ -2,17 +2,15 @@
 // its subsamples (empty ones count as nothing), optionally composited over
 // what the bitmap holds.
 #include <algorithm>
+#include <array>
 #include <bit>
-#include <cstring>
 
 #include "lines/line_rasterizer.h"
+#include "lines/subsample_words_internal.h"
 
 namespace pw {
 
 namespace {
-
-constexpr std::uint64_t kEmptyWord = ~std::uint64_t{0};
-constexpr std::uint64_t kByteOnes = 0x0101010101010101ull;
 
 struct Sum {
   std::uint32_t r = 0;
@@ -30,17 +28,20 @@ struct Sum {
   }
 };
 
-std::uint64_t Word(const std::uint8_t* p) {
-  std::uint64_t w;
-  std::memcpy(&w, p, sizeof w);
-  return w;
-}
-
 // Rounded to nearest: a pixel half covered by an opaque line gets exactly
-// half of full alpha (32768), and a full one keeps 65535.
-std::uint16_t Average(std::uint32_t sum, std::uint32_t n) {
-  return static_cast<std::uint16_t>((sum + n / 2) / n);
-}
+// half of full alpha (32768), and a full one keeps 65535. The sample count
+// is a power of two but for unusual settings, and a shift is far cheaper
+// than four divisions per pixel.
+struct Divider {
+  std::uint32_t n = 1;
+  int shift = -1;  // log2 n, -1 when n is not a power of two
+
+  explicit Divider(std::uint32_t count) : n(count), shift(std::has_single_bit(count) ? std::countr_zero(count) : -1) {}
+  std::uint16_t Average(std::uint32_t sum) const {
+    const std::uint32_t rounded = sum + n / 2;
+    return static_cast<std::uint16_t>(shift >= 0 ? rounded >> shift : rounded / n);
+  }
+};
 
 std::uint16_t Over(std::uint16_t line, std::uint16_t below, std::uint32_t transparency) {
   const std::uint32_t v = line + ((std::uint32_t{below} * transparency) >> 16);
@@ -51,11 +52,32 @@ std::uint16_t Over(std::uint16_t line, std::uint16_t below, std::uint32_t transp
 
 void LineRasterizer::Resolve(const LineOutlineList& list, int top, int rows, bool blend) {
   const int s = samples_;
-  const auto n = static_cast<std::uint32_t>(s * s);
+  const Divider divide(static_cast<std::uint32_t>(s * s));
   const bool single = palette_.Single();
-  const host::BMM_Color_64 only = palette_.colours[0];
+  const bool shared = palette_.overflow;
 
-  // Adds subsample row k of pixel x of band row r.
+  // What a subsample byte adds: its colour and 1, nothing when empty.
+  struct Entry {
+    std::uint32_t r = 0, g = 0, b = 0, a = 0, count = 0;
+  };
+  std::array<Entry, 256> table{};
+  for (int i = 0; i < palette_.count; ++i) {
+    const host::BMM_Color_64& c = palette_.colours[static_cast<std::size_t>(i)];
+    table[static_cast<std::size_t>(i)] = {c.r, c.g, c.b, c.a, 1};
+  }
+  auto addByte = [&](Sum& sum, std::uint8_t b, std::int32_t owner) {
+    if (shared && b == LinePalette::kShared) {
+      sum.Add(ColourOf(list.outlines[static_cast<std::size_t>(owner)]));
+      return;
+    }
+    const Entry& e = table[b];
+    sum.r += e.r;
+    sum.g += e.g;
+    sum.b += e.b;
+    sum.a += e.a;
+    sum.count += e.count;
+  };
+  // Adds one subsample row of a pixel: s bytes from p.
   auto addRow = [&](Sum& sum, const std::uint8_t* p, const std::int32_t* owners) {
     int i = 0;
     for (; i + 8 <= s; i += 8) {
@@ -63,47 +85,58 @@ void LineRasterizer::Resolve(const LineOutlineList& list, int top, int rows, boo
       if (w == kEmptyWord) continue;
       if (single) {
         // Bytes are 0 (the only colour) or empty (all ones).
-        sum.count += static_cast<std::uint32_t>(std::popcount(~w)) / 8;
+        sum.count += CountMarked(ZeroBytes(w));
         continue;
       }
-      const std::uint8_t b0 = p[i];
-      if (w == b0 * kByteOnes && palette_.Exact(b0)) {
-        sum.Add(palette_.colours[b0], 8);
+      // Most words hold one colour and empty subsamples: count them.
+      const std::uint64_t empty = ZeroBytes(~w);
+      const std::uint8_t b = p[i + std::countr_zero(~empty & kHighBits) / 8];
+      const std::uint64_t same = ZeroBytes(w ^ (b * kByteOnes));
+      if ((same | empty) == kHighBits && palette_.Exact(b)) {
+        const std::uint32_t k = CountMarked(same);
+        const Entry& e = table[b];
+        sum.r += k * e.r;
+        sum.g += k * e.g;
+        sum.b += k * e.b;
+        sum.a += k * e.a;
+        sum.count += k;
         continue;
       }
-      for (int k = i; k < i + 8; ++k) {
-        const std::uint8_t b = p[k];
-        if (b == BandBuffer::kEmpty) continue;
-        sum.Add(palette_.Exact(b) ? palette_.colours[b] : ColourOf(list.outlines[static_cast<std::size_t>(owners[k])]));
-      }
+      for (int k = i; k < i + 8; ++k) addByte(sum, p[k], owners[k]);
     }
     for (; i < s; ++i) {
-      const std::uint8_t b = p[i];
-      if (b == BandBuffer::kEmpty) continue;
       if (single) {
-        ++sum.count;
+        sum.count += p[i] != BandBuffer::kEmpty;
       } else {
-        sum.Add(palette_.Exact(b) ? palette_.colours[b] : ColourOf(list.outlines[static_cast<std::size_t>(owners[i])]));
+        addByte(sum, p[i], owners[i]);
       }
     }
   };
 
+  const host::BMM_Color_64 only = palette_.colours[0];
+  const auto subWidth = static_cast<std::size_t>(s) * static_cast<std::size_t>(target_->Width());
   for (int r = 0; r < rows; ++r) {
     const TouchedRange range = band_.Range(r);
     if (range.hi < range.lo) continue;
     const std::span<host::BMM_Color_64> out = target_->Row(top + r);
+    const std::uint8_t* colours = band_.Colours(r * s);
+    const std::int32_t* owners = band_.Owners(r * s);
     for (int x = range.lo; x <= range.hi; ++x) {
       if (!band_.Touched(r, x)) continue;
       Sum sum;
       const auto column = static_cast<std::size_t>(x) * static_cast<std::size_t>(s);
-      for (int k = 0; k < s; ++k) addRow(sum, band_.Colours(r * s + k) + column, band_.Owners(r * s + k) + column);
+      for (int k = 0; k < s; ++k) {
+        const std::size_t at = static_cast<std::size_t>(k) * subWidth + column;
+        addRow(sum, colours + at, owners + at);
+      }
       if (sum.count == 0) continue;
       if (single) {
         const std::uint32_t c = sum.count;
         sum = {};
         sum.Add(only, c);
       }
-      host::BMM_Color_64 pixel{Average(sum.r, n), Average(sum.g, n), Average(sum.b, n), Average(sum.a, n)};
+      host::BMM_Color_64 pixel{divide.Average(sum.r), divide.Average(sum.g), divide.Average(sum.b),
+                               divide.Average(sum.a)};
       host::BMM_Color_64& dst = out[static_cast<std::size_t>(x)];
       if (blend && pixel.a < 65535) {
         const std::uint32_t transparency = 65536u - pixel.a;

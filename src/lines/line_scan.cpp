@@ -10,13 +10,11 @@
 #include <cstring>
 
 #include "lines/line_rasterizer.h"
+#include "lines/subsample_words_internal.h"
 
 namespace pw {
 
 namespace {
-
-// Sample edges are kept this far inside the picture's border.
-constexpr double kEdgeInset = 0.001;
 
 // One side of the outline from its top corner down to its bottom corner,
 // walking the corners forwards (the right chain) or backwards (the left).
@@ -25,21 +23,19 @@ class Chain {
   Chain(std::span<const OutlinePoint> points, double scale, int top, int bottom, int step)
       : points_(points), scale_(scale), bottom_(top == bottom ? -1 : bottom), step_(step), current_(top) {
     next_ = Step(top);
+    Enter();
   }
 
-  // x (subsamples) where the side crosses the row centre y. Edges that end
-  // above y are left behind; a corner on the row centre belongs to the edge
-  // above it.
+  // x (subsamples) where the side crosses the row centre y, for y growing
+  // from call to call. Edges that end above y are left behind; a corner on
+  // the row centre belongs to the edge above it.
   double XAt(double y) {
-    while (current_ != bottom_ && Y(next_) < y) {
+    while (current_ != bottom_ && y1_ < y) {
       current_ = next_;
       next_ = Step(current_);
+      Enter();
     }
-    if (current_ == bottom_) return X(current_);
-    const double y0 = Y(current_);
-    double height = Y(next_) - y0;
-    if (height == 0.0) height = 1.0;
-    return X(current_) + (y - y0) * ((X(next_) - X(current_)) / height);
+    return current_ == bottom_ ? x0_ : x0_ + (y - y0_) * slope_;
   }
 
  private:
@@ -47,8 +43,16 @@ class Chain {
     const int n = static_cast<int>(points_.size());
     return (i + step_ + n) % n;
   }
-  double X(int i) const { return points_[static_cast<std::size_t>(i)].x * scale_; }
-  double Y(int i) const { return points_[static_cast<std::size_t>(i)].y * scale_; }
+  void Enter() {
+    const OutlinePoint& a = points_[static_cast<std::size_t>(current_)];
+    const OutlinePoint& b = points_[static_cast<std::size_t>(next_)];
+    x0_ = a.x * scale_;
+    y0_ = a.y * scale_;
+    y1_ = b.y * scale_;
+    double height = y1_ - y0_;
+    if (height == 0.0) height = 1.0;
+    slope_ = (b.x * scale_ - x0_) / height;
+  }
 
   std::span<const OutlinePoint> points_;
   double scale_;
@@ -56,38 +60,107 @@ class Chain {
   int step_;
   int current_;
   int next_ = 0;
+  double x0_ = 0.0, y0_ = 0.0, y1_ = 0.0, slope_ = 0.0;
 };
 
+// ceil and floor of values held to the picture's subsample range; the
+// library calls are not inlined for the baseline instruction set.
+int CeilInRange(double v) {
+  const int t = static_cast<int>(v);  // towards zero
+  return t < v ? t + 1 : t;
+}
+int FloorInRange(double v) {
+  const int t = static_cast<int>(v);
+  return t > v ? t - 1 : t;
+}
+
 }  // namespace
+
+// Inlined into the scan: a call per subsample row spills the chains'
+// state around it.
+__attribute__((always_inline)) inline void LineRasterizer::ScanRowSeveralColours(const LineOutlineList& list,
+                                                                                 std::uint32_t index, int subRow,
+                                                                                 int bandRow, int x0, int x1) {
+  std::uint8_t* colours = band_.Colours(bandRow);
+  std::int32_t* owners = band_.Owners(bandRow);
+  const LineOutline& o = list.outlines[index];
+  const std::uint8_t c = o.paletteIndex;
+  const bool exact = palette_.Exact(c);
+  const std::uint64_t ownWord = c * kByteOnes;
+  const auto self = static_cast<std::int32_t>(index);
+  auto decision = [&](std::uint32_t older, int x) {
+    return pairStamp_[older] == stamp_ ? pairDecision_[older] : Decide(list, index, older, x, subRow);
+  };
+  int x = x0;
+  while (x <= x1) {
+    // Eight subsamples at a time where they are all empty, all this
+    // outline's colour already, or all one other outline's: what most of
+    // a span is.
+    if (x + 8 <= x1 + 1) {
+      const std::uint64_t w = Word(colours + x);
+      if (w == kEmptyWord) {
+        std::memcpy(colours + x, &ownWord, sizeof ownWord);
+        std::fill_n(owners + x, 8, self);
+        x += 8;
+        continue;
+      }
+      if (w == ownWord && exact) {
+        x += 8;
+        continue;
+      }
+      const std::uint8_t held = colours[x];
+      const std::int32_t older = owners[x];
+      if (w == held * kByteOnes && held != c && std::all_of(owners + x + 1, owners + x + 8,
+                                                            [older](std::int32_t v) { return v == older; })) {
+        if (decision(static_cast<std::uint32_t>(older), x) == DepthDecision::Replace) {
+          std::memcpy(colours + x, &ownWord, sizeof ownWord);
+          std::fill_n(owners + x, 8, self);
+        }
+        x += 8;
+        continue;
+      }
+    }
+    const int end = std::min(x + 8, x1 + 1);
+    for (; x < end; ++x) {
+      const std::uint8_t held = colours[x];
+      if (held == c && (exact || ColourOf(list.outlines[static_cast<std::size_t>(owners[x])]) == ColourOf(o))) continue;
+      if (held != BandBuffer::kEmpty && decision(static_cast<std::uint32_t>(owners[x]), x) != DepthDecision::Replace)
+        continue;
+      colours[x] = c;
+      owners[x] = self;
+    }
+  }
+}
 
 template <bool kSingleColour>
 void LineRasterizer::Scan(const LineOutlineList& list, std::uint32_t index, int top) {
   const LineOutline& o = list.outlines[index];
   const std::span<const OutlinePoint> points = list.PointsOf(o);
-  int topCorner = 0;
-  int bottomCorner = 0;
-  for (int i = 1; i < static_cast<int>(points.size()); ++i) {
-    if (points[static_cast<std::size_t>(i)].y < points[static_cast<std::size_t>(topCorner)].y) topCorner = i;
-    if (points[static_cast<std::size_t>(i)].y > points[static_cast<std::size_t>(bottomCorner)].y) bottomCorner = i;
-  }
+  const OutlineRows& rows = outlineRows_[index];
   const double scale = samples_;
-  Chain left(points, scale, topCorner, bottomCorner, -1);
-  Chain right(points, scale, topCorner, bottomCorner, +1);
+  Chain left(points, scale, rows.topCorner, rows.bottomCorner, -1);
+  Chain right(points, scale, rows.topCorner, rows.bottomCorner, +1);
 
   const int s = samples_;
   const double subWidth = static_cast<double>(s) * target_->Width();
   const int bandFirst = top * s;
-  const int first = std::max(outlineRows_[index].first, bandFirst);
-  const int last = std::min(outlineRows_[index].last, bandFirst + bandRows_ * s - 1);
+  const int first = std::max(rows.first, bandFirst);
+  const int last = std::min(rows.last, bandFirst + bandRows_ * s - 1);
+  // The spans of one pixel row's subsample rows join into one run of
+  // touched pixels (the outline is convex), marked once per pixel row.
+  int touchedRow = -1, touchedLo = 0, touchedHi = -1;
+  auto flushTouched = [&] {
+    if (touchedHi >= touchedLo) band_.Touch(touchedRow, touchedLo, touchedHi);
+  };
   for (int j = first; j <= last; ++j) {
     const double y = j + 0.5;
     const double xl = left.XAt(y);
     const double xr = right.XAt(y);
-    const double lo = std::max(std::min(xl, xr), kEdgeInset);
-    const double hi = std::min(std::max(xl, xr), subWidth - kEdgeInset);
+    const double lo = std::max(std::min(xl, xr), kSampleEdgeInset);
+    const double hi = std::min(std::max(xl, xr), subWidth - kSampleEdgeInset);
     if (!(lo <= hi)) continue;
-    const int x0 = static_cast<int>(std::ceil(lo - 0.5));
-    const int x1 = static_cast<int>(std::floor(hi - 0.5));
+    const int x0 = CeilInRange(lo - 0.5);
+    const int x1 = FloorInRange(hi - 0.5);
     if (x0 > x1) continue;
     const int bandRow = j - bandFirst;
     if constexpr (kSingleColour) {
@@ -95,40 +168,34 @@ void LineRasterizer::Scan(const LineOutlineList& list, std::uint32_t index, int 
     } else {
       ScanRowSeveralColours(list, index, j, bandRow, x0, x1);
     }
-    band_.Touch(bandRow / s, x0 / s, x1 / s);
+    const int pixelRow = PixelOf(bandRow);
+    if (pixelRow != touchedRow) {
+      flushTouched();
+      touchedRow = pixelRow;
+      touchedLo = PixelOf(x0);
+      touchedHi = PixelOf(x1);
+    } else {
+      touchedLo = std::min(touchedLo, PixelOf(x0));
+      touchedHi = std::max(touchedHi, PixelOf(x1));
+    }
   }
+  flushTouched();
 }
 
 template void LineRasterizer::Scan<true>(const LineOutlineList&, std::uint32_t, int);
 template void LineRasterizer::Scan<false>(const LineOutlineList&, std::uint32_t, int);
 
-void LineRasterizer::ScanRowSeveralColours(const LineOutlineList& list, std::uint32_t index, int subRow,
-                                           int bandRow, int x0, int x1) {
-  std::uint8_t* colours = band_.Colours(bandRow);
-  std::int32_t* owners = band_.Owners(bandRow);
-  const LineOutline& o = list.outlines[index];
-  const std::uint8_t c = o.paletteIndex;
-  const bool exact = palette_.Exact(c);
-  const host::BMM_Color_64 colour = ColourOf(o);
-  for (int x = x0; x <= x1; ++x) {
-    const std::uint8_t held = colours[x];
-    if (held == c && (exact || ColourOf(list.outlines[static_cast<std::size_t>(owners[x])]) == colour)) continue;
-    if (held == BandBuffer::kEmpty ||
-        Decide(list, index, static_cast<std::uint32_t>(owners[x]), x, subRow) == DepthDecision::Replace) {
-      colours[x] = c;
-      owners[x] = static_cast<std::int32_t>(index);
-    }
-  }
-}
-
 DepthDecision LineRasterizer::Decide(const LineOutlineList& list, std::uint32_t newer, std::uint32_t older, int x,
                                      int subRow) {
-  if (pairStamp_[older] == stamp_) return pairDecision_[older];
-  DepthDecision d = startedAbove_ ? carried_.Find(newer, older) : DepthDecision::Undecided;
+  // Only a pair that both reach into earlier bands can have been decided
+  // there, and only one that both reach into later bands can meet again.
+  const OutlineRows& o = outlineRows_[older];
+  DepthDecision d =
+      startedAbove_ && o.firstBand < currentBand_ ? carried_.Find(newer, older) : DepthDecision::Undecided;
   if (d == DepthDecision::Undecided) {
     const double s = samples_;
     d = DecideDepth(list.outlines[newer], list.outlines[older], (x + 0.5) / s, (subRow + 0.5) / s, perspective_);
-    if (continuesBelow_) carried_.Insert(newer, older, d);
+    if (continuesBelow_ && o.lastBand > currentBand_) carried_.Insert(newer, older, d);
   }
   pairStamp_[older] = stamp_;
   pairDecision_[older] = d;

@@ -39,15 +39,8 @@ bool Rasterize(LineRasterWorkspace& w, const LineStore& store, host::Bitmap& tar
     case RasterAllocation::OutOfMemory:
     case RasterAllocation::InvalidArguments: return false;
   }
-  bool drawn = true;
-  try {
-    w.rasterizer.Draw(w.outlines, request.blend);
-  } catch (const std::bad_alloc&) {
-    host::WarningMessage("Not enough memory to draw %d line outlines.", w.outlines.Size());
-    // A band left half drawn must not reach the next frame.
-    w.rasterizer.FreeMemory();
-    drawn = false;
-  }
+  const bool drawn = w.rasterizer.Draw(w.outlines, request.blend);
+  if (!drawn) host::WarningMessage("Not enough memory to draw %d line outlines.", w.outlines.Size());
   w.rasterizer.Release();
   return drawn;
 }

@@ -96,7 +96,7 @@ TEST_F(LineBudget, MemoryHeldNeverExceedsTheBudget) {
       EXPECT_LE(r.HeldBytes(), budget) << samples << " " << budget;
       EXPECT_LE(r.BandRows(), budget / row);
       EXPECT_EQ(r.BudgetBandRows(), std::min<std::int64_t>(budget / row, kHeight));
-      r.Draw(list, false);
+      EXPECT_TRUE(r.Draw(list, false));
       EXPECT_GE(r.BandsDrawn(), (kHeight + r.BudgetBandRows() - 1) / r.BudgetBandRows());
       r.Release();
     }

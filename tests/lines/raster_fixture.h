@@ -79,7 +79,7 @@ inline int Draw(pw::LineOutlineList& list, host::Bitmap& target, const DrawOptio
   pw::LineRasterizer r;
   r.SetBandRowLimit(o.bandRowLimit);
   if (r.Allocate(target, o.samples, o.budget, o.perspective) != pw::RasterAllocation::Ok) return 0;
-  r.Draw(list, o.blend);
+  EXPECT_TRUE(r.Draw(list, o.blend));
   r.Release();
   return r.BandsDrawn();
 }
