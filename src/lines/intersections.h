@@ -47,8 +47,9 @@ struct PairScratch {
   std::vector<std::uint8_t> quadrants;        // per occluder: the quadrants of the box it overlaps
   std::vector<std::uint32_t> quadrantList[4];  // reference only
   std::vector<std::uint8_t> visited;           // reference only
-  std::vector<std::uint32_t> stamp;
+  std::vector<std::uint32_t> stamp;            // reference only: the last w that met each e
   std::uint32_t gather = 0;
+  std::vector<std::uint32_t> gathered;
   std::vector<std::uint64_t> keys;
   std::vector<std::uint32_t> partners;  // the current occluder's partners, in calling order
 };

@@ -51,12 +51,10 @@ struct VisibilityContext {
   bool withOthers = true;                         // hidden by the overlapping instances
 };
 
-// Reused from segment to segment so a test allocates only while the arrays
-// grow to the largest instance.
+// Reused from segment to segment so a test allocates only while the list
+// grows to the most occluders any segment meets.
 struct VisibilityScratch {
-  std::vector<std::uint32_t> stamp;  // per occluder: the last gather that listed it
-  std::uint32_t gather = 0;
-  std::vector<std::uint32_t> candidates;
+  std::vector<std::uint32_t> candidates;  // the occluders near the segment; only a prefix is current
 };
 
 // The hidden intervals of A->B into out (cleared first): every occluder of
