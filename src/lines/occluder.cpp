@@ -202,14 +202,18 @@ void BuildOccluders(const PwRenderMesh& mesh, bool twoSided, InstanceOccluders& 
     o.numPoints = static_cast<std::uint32_t>(out.points.size()) - o.firstPoint;
     out.box.Add(o.box);
     out.occluders.push_back(o);
-    OccluderTestData& t = out.testData.emplace_back();
+  }
+  BuildGrid(out.occluders, out.box, out.grid);
+  out.testData.resize(out.grid.items.size());
+  for (std::size_t i = 0; i < out.grid.items.size(); ++i) {
+    const Occluder& o = out.occluders[out.grid.items[i].index];
+    OccluderTestData& t = out.testData[i];
     std::copy(o.n, o.n + 3, t.n);
     t.d = o.d;
     t.z0 = o.box.z0;
     t.numPoints = o.numPoints;
     if (o.numPoints == 3) std::copy_n(out.points.data() + o.firstPoint, 3, t.triangle);
   }
-  BuildGrid(out.occluders, out.box, out.grid);
 }
 
 }  // namespace pw

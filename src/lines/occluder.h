@@ -65,9 +65,10 @@ struct Occluder {
 };
 
 // What the hidden-line test reads of an occluder, in one cache line of its
-// own: a segment meets a dozen occluders scattered through memory, and each
-// then costs one line instead of three. A clipped face's polygon does not
-// fit; its test goes back to the occluder.
+// own, stored in the grid's order: the occluders a segment meets lie in a
+// few neighbouring cells, so their lines are neighbours too, where in face
+// order they would be scattered. A clipped face's polygon does not fit; its
+// test goes back to the occluder.
 struct alignas(64) OccluderTestData {
   double n[3] = {0.0, 0.0, 0.0};
   double d = 0.0;
@@ -113,7 +114,7 @@ struct OccluderGrid {
 struct InstanceOccluders {
   std::vector<Occluder> occluders;  // in face order
   std::vector<ScreenPoint> points;  // every occluder's outline, one after the other
-  std::vector<OccluderTestData> testData;  // per occluder
+  std::vector<OccluderTestData> testData;  // per grid entry, in the grid's order
   ScreenDepthBox box;               // of all occluders; empty when there are none
   OccluderGrid grid;
 
@@ -134,8 +135,11 @@ void BuildOccluders(const PwRenderMesh& mesh, bool twoSided, InstanceOccluders& 
 // answers the new count. Every occluder whose box overlaps q on screen is
 // offered to keep, with some that do not. out grows when it must and is
 // never shrunk, so entries past the count are stale.
-template <class Keep>
-std::size_t GatherWhere(const OccluderGrid& g, const ScreenDepthBox& q, Keep&& keep, std::vector<std::uint32_t>& out,
+//
+// With T = std::uint64_t each entry is the occluder index in the high and
+// its grid position (its place in the grid's item order) in the low 32 bits.
+template <class T = std::uint32_t, class Keep>
+std::size_t GatherWhere(const OccluderGrid& g, const ScreenDepthBox& q, Keep&& keep, std::vector<T>& out,
                         std::size_t count = 0) {
   if (g.levels == 0) return count;
   const int qx0 = g.CellX(q.x0), qx1 = g.CellX(q.x1), qy0 = g.CellY(q.y0), qy1 = g.CellY(q.y1);
@@ -151,10 +155,14 @@ std::size_t GatherWhere(const OccluderGrid& g, const ScreenDepthBox& q, Keep&& k
       // The row's cells are one run of entries.
       const std::uint32_t first = start[cy * lnx + cx0], last = start[cy * lnx + cx1 + 1];
       if (out.size() < count + (last - first)) out.resize(std::max<std::size_t>(2 * out.size(), count + (last - first)));
-      std::uint32_t* dst = out.data();
+      T* dst = out.data();
       for (std::uint32_t i = first; i < last; ++i) {
         // The index is written either way and kept by the count.
-        dst[count] = g.items[i].index;
+        if constexpr (sizeof(T) == 8) {
+          dst[count] = (T{g.items[i].index} << 32) | i;
+        } else {
+          dst[count] = g.items[i].index;
+        }
         count += static_cast<std::size_t>(keep(g.items[i].box));
       }
     }

@@ -162,13 +162,13 @@ bool HideByAll(const Segment& s, const InstanceOccluders& io, HiddenIntervals& o
 
 // A segment meets a dozen or two occluders, for which insertion beats the
 // general sort.
-void SortAscending(std::uint32_t* v, std::size_t n) {
+void SortAscending(std::uint64_t* v, std::size_t n) {
   if (n > 48) {
     std::sort(v, v + n);
     return;
   }
   for (std::size_t i = 1; i < n; ++i) {
-    const std::uint32_t x = v[i];
+    const std::uint64_t x = v[i];
     std::size_t j = i;
     for (; j > 0 && v[j - 1] > x; --j) v[j] = v[j - 1];
     v[j] = x;
@@ -180,19 +180,18 @@ bool HideByGrid(const Segment& s, const InstanceOccluders& io, HiddenIntervals& 
   // The occluders near the segment, in the order the plain loop meets them.
   // Beside the segment's line a face hides nothing of it; most faces whose
   // boxes touch a slanting segment's box are.
-  const std::size_t n = GatherWhere(
+  const std::size_t n = GatherWhere<std::uint64_t>(
       io.grid, s.box,
       [&](const ScreenDepthBox& b) { return OverlapsOnScreenBranchFree(b, s.box) & !BoxClearOfLine(s.line, b); },
       scratch.candidates);
-  std::uint32_t* candidates = scratch.candidates.data();
+  std::uint64_t* candidates = scratch.candidates.data();
   SortAscending(candidates, n);
-  // The candidates lie scattered in memory: ask for all of them at once
-  // rather than waiting for each in turn.
-  for (std::size_t k = 0; k < n; ++k) __builtin_prefetch(&io.testData[candidates[k]]);
+  // Ask for all of them at once rather than waiting for each in turn.
+  for (std::size_t k = 0; k < n; ++k) __builtin_prefetch(&io.testData[candidates[k] & 0xFFFFFFFFu]);
   for (std::size_t k = 0; k < n; ++k) {
-    const OccluderTestData& t = io.testData[candidates[k]];
+    const OccluderTestData& t = io.testData[candidates[k] & 0xFFFFFFFFu];
     const std::span<const ScreenPoint> outline =
-        t.numPoints == 3 ? std::span<const ScreenPoint>(t.triangle, 3) : io.Outline(io.occluders[candidates[k]]);
+        t.numPoints == 3 ? std::span<const ScreenPoint>(t.triangle, 3) : io.Outline(io.occluders[candidates[k] >> 32]);
     if (ApplyOccluder<true>(s, {t.n, t.d, t.z0, outline}, out)) return true;
   }
   return false;

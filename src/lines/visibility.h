@@ -54,7 +54,9 @@ struct VisibilityContext {
 // Reused from segment to segment so a test allocates only while the list
 // grows to the most occluders any segment meets.
 struct VisibilityScratch {
-  std::vector<std::uint32_t> candidates;  // the occluders near the segment; only a prefix is current
+  // The occluders near the segment (index << 32 | grid position); only a
+  // prefix is current.
+  std::vector<std::uint64_t> candidates;
 };
 
 // The hidden intervals of A->B into out (cleared first): every occluder of
