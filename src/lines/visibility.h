@@ -66,8 +66,10 @@ void HiddenIntervalsReference(const VisibilityContext& context, const MeshVertex
                               PlaneTolerance tolerance, HiddenIntervals& out, VisibilityScratch& scratch);
 
 // The same result, bit for bit, taking the occluders near the segment from
-// each instance's grid (in ascending order, so intervals merge in the same
-// order).
+// each instance's grid, in ascending order so intervals merge in the same
+// order. Faces that cannot touch the segment on screen (beside its line, or
+// beyond an edge of their own triangle by far more than rounding) are let
+// go without the outline tests, which would find nothing there either.
 void HiddenIntervalsOf(const VisibilityContext& context, const MeshVertex& a, const MeshVertex& b,
                        PlaneTolerance tolerance, HiddenIntervals& out, VisibilityScratch& scratch);
 
