@@ -146,20 +146,19 @@ bool OwnPartnersReference(const InstanceOccluders& io, const host::BitArray* sel
 bool OwnPartners(const InstanceOccluders& io, const host::BitArray* selection, std::uint32_t w, PairScratch& s) {
   s.partners.clear();
   if (!Selected(io, selection, w)) return false;
-  const std::uint32_t mark = NextGather(s, io.occluders.size());
   const ScreenDepthBox& box = io.occluders[w].box;
   const std::uint8_t mine = s.quadrants[w];
   s.keys.clear();
   // The occluders met so far are exactly those before w; the quadrant walk
   // meets each partner in the first quadrant both share, so that quadrant
   // then the index gives its order.
-  ForEachGridCandidate(io.grid, box.x0, box.y0, box.x1, box.y1, [&](std::uint32_t e) {
-    if (e <= w || s.stamp[e] == mark) return;
-    s.stamp[e] = mark;
-    if (!Overlaps3d(io.occluders[e].box, box) || !Selected(io, selection, e)) return;
+  const std::size_t n = GatherOverlapping(io.grid, box, true, s.gathered);
+  for (std::size_t k = 0; k < n; ++k) {
+    const std::uint32_t e = s.gathered[k];
+    if (e <= w || !Selected(io, selection, e)) continue;
     const unsigned first = static_cast<unsigned>(std::countr_zero(static_cast<unsigned>(mine & s.quadrants[e])));
     s.keys.push_back((std::uint64_t{first} << 32) | e);
-  });
+  }
   std::sort(s.keys.begin(), s.keys.end());
   for (std::uint64_t k : s.keys) s.partners.push_back(static_cast<std::uint32_t>(k));
   return true;
@@ -181,12 +180,8 @@ bool OtherPartners(const InstanceOccluders& self, const InstanceOccluders& other
   if (!Selected(self, selection, w)) return false;
   const ScreenDepthBox& box = self.occluders[w].box;
   if (!Overlaps3d(other.box, box)) return true;
-  const std::uint32_t mark = NextGather(s, other.occluders.size());
-  ForEachGridCandidate(other.grid, box.x0, box.y0, box.x1, box.y1, [&](std::uint32_t e) {
-    if (s.stamp[e] == mark) return;
-    s.stamp[e] = mark;
-    if (Overlaps3d(other.occluders[e].box, box)) s.partners.push_back(e);
-  });
+  const std::size_t n = GatherOverlapping(other.grid, box, true, s.gathered);
+  s.partners.assign(s.gathered.begin(), s.gathered.begin() + static_cast<std::ptrdiff_t>(n));
   std::sort(s.partners.begin(), s.partners.end());
   return true;
 }

@@ -47,9 +47,10 @@ struct PairScratch {
   std::vector<std::uint8_t> quadrants;        // per occluder: the quadrants of the box it overlaps
   std::vector<std::uint32_t> quadrantList[4];  // reference only
   std::vector<std::uint8_t> visited;           // reference only
-  std::vector<std::uint32_t> stamp;
+  std::vector<std::uint32_t> stamp;            // reference only: the last w that met each e
   std::uint32_t gather = 0;
-  std::vector<std::uint64_t> keys;
+  std::vector<std::uint32_t> gathered;         // from the grid
+  std::vector<std::uint64_t> keys;             // first shared quadrant << 32 | partner
   std::vector<std::uint32_t> partners;  // the current occluder's partners, in calling order
 };
 
@@ -75,7 +76,9 @@ bool OtherPartners(const InstanceOccluders& self, const InstanceOccluders& other
 // overlap on all three axes, both selected. The quadrant walk: the
 // occluders are filed in the four quadrants of the object's box they
 // overlap; each w in turn meets the e in its quadrants (quadrant by
-// quadrant, each list ascending) that it has not met yet.
+// quadrant, each list ascending) that it has not met yet. A pair's segment
+// is e's crossing of w's plane: IntersectionSegment(view, mesh,
+// io.occluders[e], io, io.occluders[w], ...).
 template <class F>
 void ForEachIntersectionPairReference(const InstanceOccluders& io, const host::BitArray* selection, PairScratch& s,
                                       F&& f) {

@@ -10,7 +10,7 @@ namespace {
 
 // Level-0 cells per occluder: about one face per cell keeps a query for an
 // edge-sized segment at a handful of cells with a few faces each.
-constexpr double kCellsPerOccluder = 1.0;
+constexpr double kCellsPerOccluder = 0.5;
 // Level 0 never has more cells than this on a side.
 constexpr int kMaxCellsPerSide = 4096;
 
@@ -40,8 +40,6 @@ int LevelOfSpan(int c0, int c1) {
   while ((c1 >> level) - (c0 >> level) > 1) ++level;
   return level;
 }
-
-int CellsOnSide(int n0, int level) { return ((n0 - 1) >> level) + 1; }
 
 void BuildGrid(const std::vector<Occluder>& occluders, const ScreenDepthBox& box, OccluderGrid& g) {
   g.levelCellBase.clear();
@@ -75,7 +73,7 @@ void BuildGrid(const std::vector<Occluder>& occluders, const ScreenDepthBox& box
   std::uint32_t total = 0;
   for (int l = 0; l < g.levels; ++l) {
     g.levelCellBase[static_cast<std::size_t>(l)] = total;
-    total += static_cast<std::uint32_t>(CellsOnSide(nx, l) * CellsOnSide(ny, l));
+    total += static_cast<std::uint32_t>(g.CellsOnSide(nx, l) * g.CellsOnSide(ny, l));
   }
   g.levelCellBase[static_cast<std::size_t>(g.levels)] = total;
   g.levelItems.assign(static_cast<std::size_t>(g.levels), 0);
@@ -83,26 +81,24 @@ void BuildGrid(const std::vector<Occluder>& occluders, const ScreenDepthBox& box
 
   // Counting pass, then offsets, then a fill pass in occluder order, which
   // leaves every cell's list ascending.
-  auto forEachCell = [&](const Occluder& o, auto&& visit) {
-    const int cx0 = g.CellX(o.box.x0), cx1 = g.CellX(o.box.x1);
-    const int cy0 = g.CellY(o.box.y0), cy1 = g.CellY(o.box.y1);
-    const int level = std::max(LevelOfSpan(cx0, cx1), LevelOfSpan(cy0, cy1));
-    const int lnx = CellsOnSide(nx, level);
-    const std::uint32_t base = g.levelCellBase[static_cast<std::size_t>(level)];
-    for (int cy = cy0 >> level; cy <= cy1 >> level; ++cy)
-      for (int cx = cx0 >> level; cx <= cx1 >> level; ++cx) visit(level, base + static_cast<std::uint32_t>(cy * lnx + cx));
+  auto cellOf = [&](const Occluder& o, int* level) {
+    const int cx0 = g.CellX(o.box.x0), cy0 = g.CellY(o.box.y0);
+    *level = std::max(LevelOfSpan(cx0, g.CellX(o.box.x1)), LevelOfSpan(cy0, g.CellY(o.box.y1)));
+    const int lnx = g.CellsOnSide(nx, *level);
+    return g.levelCellBase[static_cast<std::size_t>(*level)] +
+           static_cast<std::uint32_t>((cy0 >> *level) * lnx + (cx0 >> *level));
   };
   for (const Occluder& o : occluders) {
-    forEachCell(o, [&](int level, std::uint32_t cell) {
-      ++g.cellStart[cell + 1];
-      ++g.levelItems[static_cast<std::size_t>(level)];
-    });
+    int level = 0;
+    ++g.cellStart[cellOf(o, &level) + 1];
+    ++g.levelItems[static_cast<std::size_t>(level)];
   }
   for (std::size_t c = 1; c < g.cellStart.size(); ++c) g.cellStart[c] += g.cellStart[c - 1];
   g.items.resize(g.cellStart.back());
   g.fill.assign(g.cellStart.begin(), g.cellStart.end() - 1);
   for (std::size_t i = 0; i < occluders.size(); ++i) {
-    forEachCell(occluders[i], [&](int, std::uint32_t cell) { g.items[g.fill[cell]++] = static_cast<std::uint32_t>(i); });
+    int level = 0;
+    g.items[g.fill[cellOf(occluders[i], &level)]++] = {static_cast<std::uint32_t>(i), occluders[i].box};
   }
 }
 
@@ -143,9 +139,16 @@ int OccluderGrid::CellY(float y) const {
   return static_cast<int>(f);
 }
 
+std::size_t GatherOverlapping(const OccluderGrid& g, const ScreenDepthBox& q, bool withDepth,
+                              std::vector<std::uint32_t>& out, std::size_t count) {
+  if (withDepth) return GatherWhere(g, q, [&](const ScreenDepthBox& b) { return Overlaps3dBranchFree(b, q); }, out, count);
+  return GatherWhere(g, q, [&](const ScreenDepthBox& b) { return OverlapsOnScreenBranchFree(b, q); }, out, count);
+}
+
 void InstanceOccluders::Clear() {
   occluders.clear();
   points.clear();
+  testData.clear();
   box = ScreenDepthBox();
   BuildGrid(occluders, box, grid);
 }
@@ -161,6 +164,7 @@ void BuildOccluders(const PwRenderInstance& inst, bool twoSided, InstanceOcclude
 void BuildOccluders(const PwRenderMesh& mesh, bool twoSided, InstanceOccluders& out) {
   out.occluders.clear();
   out.points.clear();
+  out.testData.clear();
   out.box = ScreenDepthBox();
   for (std::size_t fi = 0; fi < mesh.faces.size(); ++fi) {
     const MeshFace& f = mesh.faces[fi];
@@ -200,6 +204,16 @@ void BuildOccluders(const PwRenderMesh& mesh, bool twoSided, InstanceOccluders& 
     out.occluders.push_back(o);
   }
   BuildGrid(out.occluders, out.box, out.grid);
+  out.testData.resize(out.grid.items.size());
+  for (std::size_t i = 0; i < out.grid.items.size(); ++i) {
+    const Occluder& o = out.occluders[out.grid.items[i].index];
+    OccluderTestData& t = out.testData[i];
+    std::copy(o.n, o.n + 3, t.n);
+    t.d = o.d;
+    t.z0 = o.box.z0;
+    t.numPoints = o.numPoints;
+    if (o.numPoints == 3) std::copy_n(out.points.data() + o.firstPoint, 3, t.triangle);
+  }
 }
 
 }  // namespace pw

@@ -9,6 +9,8 @@
 // frame.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -36,6 +38,14 @@ inline bool OverlapsOnScreen(const ScreenDepthBox& a, const ScreenDepthBox& b) {
 inline bool Overlaps3d(const ScreenDepthBox& a, const ScreenDepthBox& b) {
   return OverlapsOnScreen(a, b) && a.z0 < b.z1 && b.z0 < a.z1;
 }
+// The same answers without branches, for loops over many boxes where
+// whether one overlaps is nothing a branch predictor can learn.
+inline bool OverlapsOnScreenBranchFree(const ScreenDepthBox& a, const ScreenDepthBox& b) {
+  return (a.x0 < b.x1) & (b.x0 < a.x1) & (a.y0 < b.y1) & (b.y0 < a.y1);
+}
+inline bool Overlaps3dBranchFree(const ScreenDepthBox& a, const ScreenDepthBox& b) {
+  return OverlapsOnScreenBranchFree(a, b) & (a.z0 < b.z1) & (b.z0 < a.z1);
+}
 
 struct Occluder {
   std::uint32_t face = 0;        // index into the mesh's faces
@@ -54,12 +64,35 @@ struct Occluder {
   double PlaneDistance(double x, double y, double z) const { return n[0] * x + n[1] * y + n[2] * z - d; }
 };
 
+// What the hidden-line test reads of an occluder, in one cache line of its
+// own, stored in the grid's order: the occluders a segment meets lie in a
+// few neighbouring cells, so their lines are neighbours too, where in face
+// order they would be scattered. A clipped face's polygon does not fit; its
+// test goes back to the occluder.
+struct alignas(64) OccluderTestData {
+  double n[3] = {0.0, 0.0, 0.0};
+  double d = 0.0;
+  float z0 = 0.0f;              // the box's least camera z (its farthest point)
+  std::uint32_t numPoints = 0;  // 3: the outline is `triangle`
+  ScreenPoint triangle[3];
+};
+static_assert(sizeof(OccluderTestData) == 64);
+
+// An occluder as the grid files it: its index and a copy of its box, so a
+// query reads a cell's entries in a row without visiting the occluders.
+struct GridItem {
+  std::uint32_t index = 0;
+  ScreenDepthBox box;
+};
+
 // A screen index in levels: level 0 is a grid of cells about the size of
 // an average face; each level above doubles the cell size, up to one cell.
-// Every occluder is filed in the finest level where its box spans at most
-// two cells each way, so it sits in at most four cells and a face the size
-// of the screen costs no more than a small one. Cell lists are ascending
-// occluder indices (offsets + data per level).
+// Every occluder is filed once, in the finest level where its box spans at
+// most two cells each way, in the cell of its low corner; a query at each
+// level looks at the cells its own box touches and the ones just below and
+// left of them. So a face the size of the screen costs no more than a small
+// one, and nothing is met twice. Cell lists are ascending occluder indices
+// (offsets + data, all levels in one array).
 struct OccluderGrid {
   float originX = 0.0f, originY = 0.0f;
   float invCellW = 0.0f, invCellH = 0.0f;  // level-0 cells per pixel
@@ -68,18 +101,20 @@ struct OccluderGrid {
   std::vector<std::uint32_t> levelCellBase;  // first cell of each level in cellStart, levels + 1 entries
   std::vector<std::uint32_t> levelItems;     // occluders filed per level
   std::vector<std::uint32_t> cellStart;      // per cell of every level, plus one
-  std::vector<std::uint32_t> items;
-  std::vector<std::uint32_t> fill;           // scratch of the build
+  std::vector<GridItem> items;
+  std::vector<std::uint32_t> fill;  // scratch of the build
 
   // Level-0 cell of a screen position, clamped into the grid; monotone, so
   // boxes that overlap share cells at every level.
   int CellX(float x) const;
   int CellY(float y) const;
+  int CellsOnSide(int n0, int level) const { return ((n0 - 1) >> level) + 1; }
 };
 
 struct InstanceOccluders {
   std::vector<Occluder> occluders;  // in face order
   std::vector<ScreenPoint> points;  // every occluder's outline, one after the other
+  std::vector<OccluderTestData> testData;  // per grid entry, in the grid's order
   ScreenDepthBox box;               // of all occluders; empty when there are none
   OccluderGrid grid;
 
@@ -95,25 +130,49 @@ struct InstanceOccluders {
 void BuildOccluders(const PwRenderInstance& inst, bool twoSided, InstanceOccluders& out);
 void BuildOccluders(const PwRenderMesh& mesh, bool twoSided, InstanceOccluders& out);
 
-// Calls f(occluderIndex) for every occluder filed in a cell that the screen
-// box [x0, x1] x [y0, y1] touches, at every level; an occluder filed in
-// several such cells is reported once per cell. Every occluder whose box
-// overlaps the given one is among them.
-template <class F>
-void ForEachGridCandidate(const OccluderGrid& g, float x0, float y0, float x1, float y1, F&& f) {
-  if (g.levels == 0) return;
-  const int cx0 = g.CellX(x0), cx1 = g.CellX(x1), cy0 = g.CellY(y0), cy1 = g.CellY(y1);
+// The occluders near the screen box of q for whose boxes keep(box) holds,
+// each once, in no particular order, into out from position `count` on;
+// answers the new count. Every occluder whose box overlaps q on screen is
+// offered to keep, with some that do not. out grows when it must and is
+// never shrunk, so entries past the count are stale.
+//
+// With T = std::uint64_t each entry is the occluder index in the high and
+// its grid position (its place in the grid's item order) in the low 32 bits.
+template <class T = std::uint32_t, class Keep>
+std::size_t GatherWhere(const OccluderGrid& g, const ScreenDepthBox& q, Keep&& keep, std::vector<T>& out,
+                        std::size_t count = 0) {
+  if (g.levels == 0) return count;
+  const int qx0 = g.CellX(q.x0), qx1 = g.CellX(q.x1), qy0 = g.CellY(q.y0), qy1 = g.CellY(q.y1);
   for (int level = 0; level < g.levels; ++level) {
     if (g.levelItems[static_cast<std::size_t>(level)] == 0) continue;
-    const int lnx = ((g.nx - 1) >> level) + 1;
+    const int lnx = g.CellsOnSide(g.nx, level);
     const std::uint32_t* start = g.cellStart.data() + g.levelCellBase[static_cast<std::size_t>(level)];
-    for (int cy = cy0 >> level; cy <= cy1 >> level; ++cy) {
-      for (int cx = cx0 >> level; cx <= cx1 >> level; ++cx) {
-        const int cell = cy * lnx + cx;
-        for (std::uint32_t i = start[cell]; i < start[cell + 1]; ++i) f(g.items[i]);
+    // An occluder spans at most two cells here, so one filed a cell below
+    // or left of the query's range may still reach into it.
+    const int cx0 = std::max(0, (qx0 >> level) - 1), cx1 = qx1 >> level;
+    const int cy0 = std::max(0, (qy0 >> level) - 1), cy1 = qy1 >> level;
+    for (int cy = cy0; cy <= cy1; ++cy) {
+      // The row's cells are one run of entries.
+      const std::uint32_t first = start[cy * lnx + cx0], last = start[cy * lnx + cx1 + 1];
+      if (out.size() < count + (last - first)) out.resize(std::max<std::size_t>(2 * out.size(), count + (last - first)));
+      T* dst = out.data();
+      for (std::uint32_t i = first; i < last; ++i) {
+        // The index is written either way and kept by the count.
+        if constexpr (sizeof(T) == 8) {
+          dst[count] = (T{g.items[i].index} << 32) | i;
+        } else {
+          dst[count] = g.items[i].index;
+        }
+        count += static_cast<std::size_t>(keep(g.items[i].box));
       }
     }
   }
+  return count;
 }
+
+// The occluders whose boxes overlap q on screen (and in depth too when
+// withDepth).
+std::size_t GatherOverlapping(const OccluderGrid& g, const ScreenDepthBox& q, bool withDepth,
+                              std::vector<std::uint32_t>& out, std::size_t count = 0);
 
 }  // namespace pw

@@ -1,10 +1,18 @@
 #include "lines/visibility.h"
 
 #include <algorithm>
+#include <cmath>
+
+#include "lines/outline_cull.h"
 
 namespace pw {
 
 namespace {
+
+// How far an end's screen position may lie from its projection for the
+// line cull still to hold: far below the margin it keeps (outline_cull.h).
+constexpr double kProjectionSlackPixels = 1e-4;
+constexpr double kProjectionSlackRelative = 1e-6;
 
 // The segment as every occluder test reads it.
 struct Segment {
@@ -15,7 +23,16 @@ struct Segment {
   ScreenDepthBox box;
   double tolerance = kTightPlaneTolerance;
   const PwProjection* projection = nullptr;
+  SegmentLine line;
 };
+
+// The end's screen position is where the projection puts its camera
+// position, give or take rounding.
+bool ProjectsTo(const PwProjection& proj, const MeshVertex& v) {
+  const host::Point2 p = project(proj, {v.x, v.y, v.z});
+  const double slack = kProjectionSlackPixels + kProjectionSlackRelative * (std::abs(v.sx) + std::abs(v.sy));
+  return std::abs(double(p.x) - v.sx) <= slack && std::abs(double(p.y) - v.sy) <= slack;
+}
 
 Segment MakeSegment(const MeshVertex& a, const MeshVertex& b, PlaneTolerance tolerance, const PwProjection* proj) {
   Segment s;
@@ -27,6 +44,12 @@ Segment MakeSegment(const MeshVertex& a, const MeshVertex& b, PlaneTolerance tol
   s.box.Add(b.sx, b.sy, b.z);
   s.tolerance = PlaneToleranceValue(tolerance);
   s.projection = proj;
+  s.line = LineThrough(s.sa, s.sb);
+  // Faces beside the segment's line are let go only while points cut from
+  // the segment in space land on that line, which holds when its ends'
+  // screen positions are their projections; ends placed otherwise keep
+  // every face.
+  if (!proj || !ProjectsTo(*proj, a) || !ProjectsTo(*proj, b)) s.line.margin = kNoLine;
   return s;
 }
 
@@ -57,12 +80,26 @@ Cut CutAtPlane(const Segment& s, double distanceA, double distanceB) {
 }
 
 // One occluder against the segment; true when the segment is now wholly
-// hidden (out is exactly [0, 1]).
-bool ApplyOccluder(const Segment& s, std::span<const ScreenPoint> outline, const Occluder& o, HiddenIntervals& out) {
+// hidden (out is exactly [0, 1]). With kQuickOutside, a segment clear of the
+// triangle is let go before the outline tests, which would say the same.
+// The occluder as the test reads it.
+struct OccluderView {
+  const double* n;
+  double d;
+  float z0;
+  std::span<const ScreenPoint> outline;
+
+  double PlaneDistance(double x, double y, double z) const { return n[0] * x + n[1] * y + n[2] * z - d; }
+};
+
+template <bool kQuickOutside>
+bool ApplyOccluder(const Segment& s, const OccluderView& o, HiddenIntervals& out) {
+  const std::span<const ScreenPoint> outline = o.outline;
   double lo = 0.0, hi = 0.0;
-  if (o.box.z0 > s.box.z1) {
+  if (o.z0 > s.box.z1) {
     // The whole face is nearer than the whole segment: only the outline
     // matters.
+    if (kQuickOutside && SegmentClearlyOutsideTriangle(s.sa, s.sb, outline)) return false;
     if (!IntervalInPolygon(s.sa, s.sb, outline, &lo, &hi)) {
       if (PointStrictlyInside(s.sa, outline) || PointStrictlyInside(s.sb, outline)) {
         out.SetAll();
@@ -86,6 +123,7 @@ bool ApplyOccluder(const Segment& s, std::span<const ScreenPoint> outline, const
       cut = CutAtPlane(s, distanceA, distanceB);
       (cutAtA ? p : q) = cut.screen;
     }
+    if (kQuickOutside && SegmentClearlyOutsideTriangle(p, q, outline)) return false;
     if (!IntervalInPolygon(p, q, outline, &lo, &hi)) {
       if (!PointStrictlyInside(p, outline) && !PointStrictlyInside(q, outline)) return false;
       if (!cutAtA && !cutAtB) {
@@ -117,35 +155,44 @@ bool InstanceMayHide(const Segment& s, const InstanceOccluders& io) {
 bool HideByAll(const Segment& s, const InstanceOccluders& io, HiddenIntervals& out) {
   for (const Occluder& o : io.occluders) {
     if (!OverlapsOnScreen(o.box, s.box)) continue;
-    if (ApplyOccluder(s, io.Outline(o), o, out)) return true;
+    if (ApplyOccluder<false>(s, {o.n, o.d, o.box.z0, io.Outline(o)}, out)) return true;
   }
   return false;
 }
 
-// The occluders the grid files near the segment whose boxes overlap its
-// own, each once, ascending.
-void GatherCandidates(const Segment& s, const InstanceOccluders& io, VisibilityScratch& scratch) {
-  scratch.candidates.clear();
-  if (!OverlapsOnScreen(io.box, s.box)) return;
-  if (scratch.stamp.size() < io.occluders.size()) scratch.stamp.resize(io.occluders.size(), 0);
-  if (++scratch.gather == 0) {
-    std::fill(scratch.stamp.begin(), scratch.stamp.end(), 0);
-    scratch.gather = 1;
+// A segment meets a dozen or two occluders, for which insertion beats the
+// general sort.
+void SortAscending(std::uint64_t* v, std::size_t n) {
+  if (n > 48) {
+    std::sort(v, v + n);
+    return;
   }
-  const std::uint32_t mark = scratch.gather;
-  ForEachGridCandidate(io.grid, s.box.x0, s.box.y0, s.box.x1, s.box.y1, [&](std::uint32_t i) {
-    if (scratch.stamp[i] == mark) return;
-    scratch.stamp[i] = mark;
-    if (OverlapsOnScreen(io.occluders[i].box, s.box)) scratch.candidates.push_back(i);
-  });
-  std::sort(scratch.candidates.begin(), scratch.candidates.end());
+  for (std::size_t i = 1; i < n; ++i) {
+    const std::uint64_t x = v[i];
+    std::size_t j = i;
+    for (; j > 0 && v[j - 1] > x; --j) v[j] = v[j - 1];
+    v[j] = x;
+  }
 }
 
 bool HideByGrid(const Segment& s, const InstanceOccluders& io, HiddenIntervals& out, VisibilityScratch& scratch) {
-  GatherCandidates(s, io, scratch);
-  for (std::uint32_t i : scratch.candidates) {
-    const Occluder& o = io.occluders[i];
-    if (ApplyOccluder(s, io.Outline(o), o, out)) return true;
+  if (!OverlapsOnScreen(io.box, s.box)) return false;
+  // The occluders near the segment, in the order the plain loop meets them.
+  // Beside the segment's line a face hides nothing of it; most faces whose
+  // boxes touch a slanting segment's box are.
+  const std::size_t n = GatherWhere<std::uint64_t>(
+      io.grid, s.box,
+      [&](const ScreenDepthBox& b) { return OverlapsOnScreenBranchFree(b, s.box) & !BoxClearOfLine(s.line, b); },
+      scratch.candidates);
+  std::uint64_t* candidates = scratch.candidates.data();
+  SortAscending(candidates, n);
+  // Ask for all of them at once rather than waiting for each in turn.
+  for (std::size_t k = 0; k < n; ++k) __builtin_prefetch(&io.testData[candidates[k] & 0xFFFFFFFFu]);
+  for (std::size_t k = 0; k < n; ++k) {
+    const OccluderTestData& t = io.testData[candidates[k] & 0xFFFFFFFFu];
+    const std::span<const ScreenPoint> outline =
+        t.numPoints == 3 ? std::span<const ScreenPoint>(t.triangle, 3) : io.Outline(io.occluders[candidates[k] >> 32]);
+    if (ApplyOccluder<true>(s, {t.n, t.d, t.z0, outline}, out)) return true;
   }
   return false;
 }

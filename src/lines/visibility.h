@@ -51,12 +51,12 @@ struct VisibilityContext {
   bool withOthers = true;                         // hidden by the overlapping instances
 };
 
-// Reused from segment to segment so a test allocates only while the arrays
-// grow to the largest instance.
+// Reused from segment to segment so a test allocates only while the list
+// grows to the most occluders any segment meets.
 struct VisibilityScratch {
-  std::vector<std::uint32_t> stamp;  // per occluder: the last gather that listed it
-  std::uint32_t gather = 0;
-  std::vector<std::uint32_t> candidates;
+  // The occluders near the segment (index << 32 | grid position); only a
+  // prefix is current.
+  std::vector<std::uint64_t> candidates;
 };
 
 // The hidden intervals of A->B into out (cleared first): every occluder of
@@ -66,8 +66,10 @@ void HiddenIntervalsReference(const VisibilityContext& context, const MeshVertex
                               PlaneTolerance tolerance, HiddenIntervals& out, VisibilityScratch& scratch);
 
 // The same result, bit for bit, taking the occluders near the segment from
-// each instance's grid (in ascending order, so intervals merge in the same
-// order).
+// each instance's grid, in ascending order so intervals merge in the same
+// order. Faces that cannot touch the segment on screen (beside its line, or
+// beyond an edge of their own triangle by far more than rounding) are let
+// go without the outline tests, which would find nothing there either.
 void HiddenIntervalsOf(const VisibilityContext& context, const MeshVertex& a, const MeshVertex& b,
                        PlaneTolerance tolerance, HiddenIntervals& out, VisibilityScratch& scratch);
 

@@ -132,26 +132,30 @@ std::set<std::uint32_t> Overlapping(const InstanceOccluders& io, const ScreenDep
 }
 
 void CheckGridFindsEveryOverlap(const InstanceOccluders& io, std::mt19937& rng, int queries) {
-  std::size_t entries = io.grid.items.size();
-  EXPECT_LE(entries, 4 * io.occluders.size());  // at most four cells per occluder
+  EXPECT_EQ(io.grid.items.size(), io.occluders.size());  // each filed once
   std::uniform_real_distribution<float> ux(io.box.x0 - 20, io.box.x1 + 20), uy(io.box.y0 - 20, io.box.y1 + 20);
   std::uniform_real_distribution<float> size(0.0f, 30.0f);
+  std::vector<std::uint32_t> gathered;
   for (int i = 0; i < queries; ++i) {
     ScreenDepthBox q;
     const float x = ux(rng), y = uy(rng);
     q.Add(x, y, 0);
     // Now and then a segment on a row or a column: zero width or height.
     q.Add(x + (i % 7 == 0 ? 0.0f : size(rng)), y + (i % 5 == 0 ? 0.0f : size(rng)), 0);
-    std::set<std::uint32_t> found;
-    pw::ForEachGridCandidate(io.grid, q.x0, q.y0, q.x1, q.y1, [&](std::uint32_t k) { found.insert(k); });
-    for (std::uint32_t k : Overlapping(io, q)) ASSERT_TRUE(found.count(k)) << "query " << i << " misses " << k;
+    const std::size_t n = pw::GatherOverlapping(io.grid, q, false, gathered);
+    const std::set<std::uint32_t> found(gathered.begin(), gathered.begin() + std::ptrdiff_t(n));
+    ASSERT_EQ(found.size(), n) << "query " << i << " lists an occluder twice";
+    ASSERT_EQ(found, Overlapping(io, q)) << "query " << i;
   }
-  // Every occluder's own box finds it.
+  // Every occluder's own box, in depth too, finds exactly the ones that
+  // overlap it on all three axes.
   for (std::uint32_t k = 0; k < io.occluders.size(); k += 7) {
     const ScreenDepthBox& b = io.occluders[k].box;
-    bool seen = false;
-    pw::ForEachGridCandidate(io.grid, b.x0, b.y0, b.x1, b.y1, [&](std::uint32_t j) { seen |= j == k; });
-    ASSERT_TRUE(seen) << k;
+    const std::size_t n = pw::GatherOverlapping(io.grid, b, true, gathered);
+    std::set<std::uint32_t> expected;
+    for (std::uint32_t j = 0; j < io.occluders.size(); ++j)
+      if (pw::Overlaps3d(io.occluders[j].box, b)) expected.insert(j);
+    ASSERT_EQ(std::set<std::uint32_t>(gathered.begin(), gathered.begin() + std::ptrdiff_t(n)), expected) << k;
   }
 }
 
