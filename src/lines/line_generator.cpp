@@ -129,7 +129,11 @@ void LineGenerator::EdgeEnds(const EdgeRecord& r, SegmentEnd& a, SegmentEnd& b, 
 
 void LineGenerator::Segment(const SegmentEnd& a, const SegmentEnd& b, const SegmentInfo& info,
                             PlaneTolerance tolerance) {
-  HiddenIntervalsOf(visibility_, a.pos, b.pos, tolerance, hidden_, scratch_);
+  if (reference_) {
+    HiddenIntervalsReference(visibility_, a.pos, b.pos, tolerance, hidden_, scratch_);
+  } else {
+    HiddenIntervalsOf(visibility_, a.pos, b.pos, tolerance, hidden_, scratch_);
+  }
   EmitSegment(a, b, info, hidden_, plan_, view_, *store_);
 }
 
@@ -228,7 +232,6 @@ void LineGenerator::Silhouette() {
   // hide it, only other objects may.
   const bool savedWithin = visibility_.withinObject;
   visibility_.withinObject = false;
-  if (own && stamp_.size() < own->occluders.size()) stamp_.resize(own->occluders.size(), 0);
 
   SegmentInfo info;
   info.kind = LINE_KIND_SILHOUETTE;
@@ -251,18 +254,17 @@ void LineGenerator::Silhouette() {
       box.Add(p.x, p.y, a.pos.z);
       box.Add(q.x, q.y, b.pos.z);
       // The occluders near the edge, each once, in list order.
-      if (++stampValue_ == 0) {
-        std::fill(stamp_.begin(), stamp_.end(), 0);
-        stampValue_ = 1;
+      std::size_t count = 0;
+      if (reference_) {
+        candidates_.resize(own->occluders.size());
+        for (std::uint32_t i = 0; i < own->occluders.size(); ++i) candidates_[i] = i;
+        count = candidates_.size();
+      } else {
+        count = GatherOverlapping(own->grid, box, false, candidates_);
+        std::sort(candidates_.begin(), candidates_.begin() + static_cast<std::ptrdiff_t>(count));
       }
-      candidates_.clear();
-      ForEachGridCandidate(own->grid, box.x0, box.y0, box.x1, box.y1, [&](std::uint32_t i) {
-        if (stamp_[i] == stampValue_) return;
-        stamp_[i] = stampValue_;
-        candidates_.push_back(i);
-      });
-      std::sort(candidates_.begin(), candidates_.end());
-      for (std::uint32_t i : candidates_) {
+      for (std::size_t k = 0; k < count; ++k) {
+        const std::uint32_t i = candidates_[k];
         const Occluder& o = own->occluders[i];
         if (o.face == r.face0 || o.face == r.face1 || !OverlapsOnScreen(o.box, box)) continue;
         const std::span<const ScreenPoint> outline = own->Outline(o);
@@ -320,8 +322,12 @@ void LineGenerator::SurfaceIntersections() {
     Segment(s, t, info, PlaneTolerance::Tight);
   };
   if (frame_->settings.intersectionsWithinItself) {
-    ForEachIntersectionPair(*own, restrictWithin_, pairs_,
-                            [&](std::uint32_t w, std::uint32_t e) { cross(mesh, *own, e, w); });
+    auto within = [&](std::uint32_t w, std::uint32_t e) { cross(mesh, *own, e, w); };
+    if (reference_) {
+      ForEachIntersectionPairReference(*own, restrictWithin_, pairs_, within);
+    } else {
+      ForEachIntersectionPair(*own, restrictWithin_, pairs_, within);
+    }
   }
   if (frame_->settings.intersectionsWithOthers) {
     // Each pair of objects once a frame: objects already done found their
@@ -330,8 +336,12 @@ void LineGenerator::SurfaceIntersections() {
       if (other == instance_ || (other->workFlags & kWorkIntersectionsDone)) continue;
       const InstanceOccluders* occ = data_->Of(other->index);
       if (!occ || occ->Size() == 0 || !Overlaps3d(own->box, occ->box)) continue;
-      ForEachIntersectionPairBetween(*own, *occ, restrictOthers_, pairs_,
-                                     [&](std::uint32_t w, std::uint32_t e) { cross(other->mesh, *occ, e, w); });
+      auto between = [&](std::uint32_t w, std::uint32_t e) { cross(other->mesh, *occ, e, w); };
+      if (reference_) {
+        ForEachIntersectionPairBetweenReference(*own, *occ, restrictOthers_, pairs_, between);
+      } else {
+        ForEachIntersectionPairBetween(*own, *occ, restrictOthers_, pairs_, between);
+      }
     }
     instance_->workFlags |= kWorkIntersectionsDone;
   }

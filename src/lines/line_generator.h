@@ -32,6 +32,10 @@ class LineGenerator {
   bool Generate(const PwFrameContext& frame, PwRenderInstance& instance, const PwStyle& style,
                 LineFrameData& frameData, LineStore& store);
 
+  // Finds occluders and face pairs by walking every one instead of through
+  // the screen grids: the plain loops the indexed search must agree with.
+  void UseReferenceSearch(bool on) { reference_ = on; }
+
   // What the last Generate resolved (tests).
   const LinePlan& Plan() const { return plan_; }
   const EdgeTable& Edges() const { return edges_; }
@@ -59,6 +63,7 @@ class LineGenerator {
   LinePlan plan_;
   EdgeTable edges_;
   EmitView view_;
+  bool reference_ = false;
   VisibilityContext visibility_;
   IntersectionView intersectionView_;
   std::vector<int> overlap_;  // instance indices
@@ -75,9 +80,7 @@ class LineGenerator {
   HiddenIntervals covered_;
   VisibilityScratch scratch_;
   PairScratch pairs_;
-  std::vector<std::uint32_t> stamp_;  // silhouette candidates: last edge that listed an occluder
-  std::uint32_t stampValue_ = 0;
-  std::vector<std::uint32_t> candidates_;
+  std::vector<std::uint32_t> candidates_;  // silhouette: occluders near the edge
   std::vector<int> intersectWith_;
 };
 

@@ -238,7 +238,11 @@ void BuildOverlapList(std::span<const InstanceOccluders> occluders, int self, st
   if (self < 0 || self >= static_cast<int>(occluders.size())) return;
   const ScreenDepthBox& box = occluders[static_cast<std::size_t>(self)].box;
   for (int i = 0; i < static_cast<int>(occluders.size()); ++i) {
-    if (i != self && Overlaps3d(occluders[static_cast<std::size_t>(i)].box, box)) out.push_back(i);
+    const ScreenDepthBox& other = occluders[static_cast<std::size_t>(i)].box;
+    // An object wholly in front hides as much as one that interleaves in
+    // depth; only one wholly behind (its nearest point beyond this one's
+    // farthest) can hide nothing.
+    if (i != self && OverlapsOnScreen(other, box) && other.z1 > box.z0) out.push_back(i);
   }
 }
 

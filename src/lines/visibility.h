@@ -73,8 +73,9 @@ void HiddenIntervalsReference(const VisibilityContext& context, const MeshVertex
 void HiddenIntervalsOf(const VisibilityContext& context, const MeshVertex& a, const MeshVertex& b,
                        PlaneTolerance tolerance, HiddenIntervals& out, VisibilityScratch& scratch);
 
-// The instances other than self whose occluder boxes overlap self's on all
-// three axes, ascending, into out (cleared first).
+// The instances other than self that can hide some of self's lines: their
+// occluder boxes overlap self's on screen and reach nearer than self's
+// farthest point. Ascending, into out (cleared first).
 void BuildOverlapList(std::span<const InstanceOccluders> occluders, int self, std::vector<int>& out);
 
 }  // namespace pw

@@ -83,6 +83,7 @@ class LineGenerationTest : public ::testing::Test {
     auto* brush = new PwBrush();
     held.push_back(std::make_unique<host::RefHolder>(brush));
     brush->SetSizePixels(0, pixels);
+    brush->SetScaleRelative(false);
     auto* tools = dynamic_cast<PwStyleDrawingTools*>(style->GetLineKindItem(kind)->GetChild(0)->GetData());
     ASSERT_NE(tools, nullptr);
     tools->SetBrush(brush);

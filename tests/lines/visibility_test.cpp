@@ -205,6 +205,20 @@ TEST(HiddenIntervals, FacesOfSeveralInstancesAndTheSwitches) {
   EXPECT_EQ(h[0].hi, 1.0);
 }
 
+// An object wholly nearer than another hides it although their boxes share
+// no depth; one wholly farther is never asked.
+TEST(HiddenIntervals, ObjectsWhollyInFrontHideWhatIsBehindThem) {
+  HandScene s;
+  const int far = s.Add({{-8, -6, -40}, {8, -6, -40}, {0, 8, -40}});
+  const int near = s.Add({{-4, -3, -10}, {4, -3, -10}, {0, 4, -10}});
+  pw::VisibilityContext c = s.Context(far);
+  EXPECT_EQ(s.overlap, (std::vector<int>{near}));
+  const HiddenIntervals h = s.Hidden(c, {-1, 0, -39}, {1, 0, -39});
+  EXPECT_TRUE(h.CoversAll()) << HandScene::Describe(h);
+  s.Context(near);
+  EXPECT_TRUE(s.overlap.empty());
+}
+
 // Brute force: a point of a segment is hidden when a front face covers its
 // screen position well inside its outline and lies nearer along that ray.
 struct DepthVerdict {
