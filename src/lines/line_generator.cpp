@@ -42,7 +42,10 @@ bool LineGenerator::Generate(const PwFrameContext& frame, PwRenderInstance& inst
       case -1: break;
       case LINE_KIND_SURFACE_INTERSECTION: SurfaceIntersections(); break;
       case LINE_KIND_SILHOUETTE: Silhouette(); break;
-      case LINE_KIND_CONTOURS: break;  // contour lines are drawn by their own module
+      case LINE_KIND_CONTOURS:
+        for (int sub = 0; sub < static_cast<int>(plan_.contourSubOn.size()); ++sub)
+          if (plan_.contourSubOn[static_cast<std::size_t>(sub)]) ContourLines(sub);
+        break;
       default: EdgePass(kind); break;
     }
     if (progress) {
@@ -345,6 +348,12 @@ void LineGenerator::SurfaceIntersections() {
     }
     instance_->workFlags |= kWorkIntersectionsDone;
   }
+}
+
+void LineGenerator::ContourLines(int /*contour*/) {
+  // Iso-lines of light angle, position or texture coordinate across the
+  // faces: the contour module draws them here once it is written; until
+  // then a style's contours draw nothing.
 }
 
 }  // namespace pw

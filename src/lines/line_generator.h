@@ -46,6 +46,7 @@ class LineGenerator {
   void EdgePass(int kind);
   void Silhouette();
   void SurfaceIntersections();
+  void ContourLines(int contour);
 
   std::uint16_t EdgeMaterial(std::uint32_t faceA, std::uint32_t faceB) const;
   std::uint16_t MaterialOf(std::uint16_t a, std::uint16_t b) const;

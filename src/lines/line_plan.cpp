@@ -165,6 +165,12 @@ void PlanStyle(const PwStyle& style, host::TimeValue t, double resolutionScale, 
     plan.edgeIdSubOn[static_cast<std::size_t>(s)] = item && item->IsOn() ? 1 : 0;
     plan.edgeIdSubs[static_cast<std::size_t>(s)] = KindDrawOf(style, LINE_KIND_EDGE_IDS, s, t, resolutionScale);
   }
+  const int contours = std::max(0, style.GetSubItemCount(LINE_KIND_CONTOURS));
+  plan.contourSubOn.assign(static_cast<std::size_t>(contours), 0);
+  for (int s = 0; s < contours; ++s) {
+    const PwStyleTreeItem* item = style.GetLineKindItem(LINE_KIND_CONTOURS, s);
+    plan.contourSubOn[static_cast<std::size_t>(s)] = item && item->IsOn() ? 1 : 0;
+  }
   plan.angle = style.GetEdgeAngleRange(t);
   plan.smoothingOn = style.GetEdgeSmoothingOn();
   plan.smoothingCurvature = std::clamp(style.GetEdgeSmoothingCurvature(t), 0.0f, 1.0f);

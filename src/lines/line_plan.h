@@ -78,6 +78,8 @@ struct LinePlan {
   // Edge IDs: per sub-item, whether it is on and how it is drawn.
   std::vector<std::uint8_t> edgeIdSubOn;
   std::vector<KindDraw> edgeIdSubs;
+  // Contours: per sub-item, whether it is on.
+  std::vector<std::uint8_t> contourSubOn;
   EdgeAngleRange angle;
   bool smoothingOn = false;
   float smoothingCurvature = 0.5f;
