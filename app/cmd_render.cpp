@@ -60,6 +60,11 @@ Command MakeRenderCommand() {
   c.Add("--transparent", &args->transparent,
         "Keep the picture's alpha channel: the background is written transparent, for compositing (default: "
         "opaque, the background shows its colour)");
+  c.Add("--background", &args->background,
+        "Replace the scene's background colour, e.g. --background 1,1,1 for white (R,G,B from 0 to 1); a model "
+        "file's own background is black")
+      .TypeName("R,G,B")
+      .Given(&args->backgroundGiven);
   AddStyleOption(c, &args->styling);
   AddArtMaterialsOption(c, &args->styling);
   c.run = [args](const GlobalOptions& globals) { return RunRender(*args, globals); };

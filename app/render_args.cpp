@@ -148,6 +148,29 @@ std::optional<FrameRange> ParseFrameRange(std::string_view text, std::string* er
   return FrameRange{*first, *last};
 }
 
+std::optional<host::Color> ParseBackground(std::string_view text, std::string* error) {
+  float rgb[3] = {};
+  std::string_view rest = text;
+  bool ok = true;
+  for (int i = 0; i < 3 && ok; ++i) {
+    if (i > 0) {
+      rest = Trimmed(rest);
+      ok = !rest.empty() && rest.front() == ',';
+      if (ok) rest.remove_prefix(1);
+    }
+    rest = Trimmed(rest);
+    const char* end = rest.data() + rest.size();
+    const auto [ptr, ec] = std::from_chars(rest.data(), end, rgb[i]);
+    ok = ok && ec == std::errc() && rgb[i] >= 0.0f && rgb[i] <= 1.0f;
+    if (ok) rest.remove_prefix(static_cast<std::size_t>(ptr - rest.data()));
+  }
+  if (!ok || !Trimmed(rest).empty()) {
+    Fail(error, "--background: " + Quoted(text) + " is not a colour (R,G,B from 0 to 1, e.g. 1,1,1 for white)");
+    return std::nullopt;
+  }
+  return host::Color(rgb[0], rgb[1], rgb[2]);
+}
+
 std::optional<PixelRegion> ParseRegion(std::string_view text, std::string* error) {
   int values[4] = {};
   std::string_view rest = text;
@@ -210,6 +233,10 @@ bool ParseRenderArgs(const RenderArgs& args, RenderPlan* plan, std::string* erro
   if (args.regionGiven) {
     out.region = ParseRegion(args.region, error);
     if (!out.region) return false;
+  }
+  if (args.backgroundGiven) {
+    out.background = ParseBackground(args.background, error);
+    if (!out.background) return false;
   }
   for (const std::string& s : args.settings) {
     std::optional<SettingAssignment> a = ParseSettingAssignment(s, error);

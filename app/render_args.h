@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "host/core/color.h"
 #include "host/imaging/image_io.h"
 #include "style_options.h"
 
@@ -30,6 +31,7 @@ struct RenderArgs {
   std::string linesOut;
   std::string surfacesOut;
   bool transparent = false;
+  std::string background;  // "R,G,B", 0 to 1 each
   StyleOptions styling;  // --style, --art-materials
   // Which of the options above appeared.
   bool widthGiven = false;
@@ -37,6 +39,7 @@ struct RenderArgs {
   bool framesGiven = false;
   bool frameGiven = false;
   bool regionGiven = false;
+  bool backgroundGiven = false;
 };
 
 // Frames, inclusive.
@@ -80,6 +83,7 @@ struct RenderPlan {
   FrameChoice frameChoice = FrameChoice::Scene;
   FrameRange frames;  // for One and Range
   std::optional<PixelRegion> region;
+  std::optional<host::Color> background;  // replaces the scene's background colour
   std::string camera;  // empty: the scene's active camera
   std::vector<SettingAssignment> settings;
   std::string linesOut;
@@ -93,6 +97,7 @@ std::optional<int> ParseInteger(std::string_view text);
 std::optional<FrameRange> ParseFrameRange(std::string_view text, std::string* error);
 std::optional<PixelRegion> ParseRegion(std::string_view text, std::string* error);
 std::optional<SettingAssignment> ParseSettingAssignment(std::string_view text, std::string* error);
+std::optional<host::Color> ParseBackground(std::string_view text, std::string* error);
 // The image format an output file gets from its extension: PNG or TGA.
 std::optional<host::ImageFormat> OutputFormatOf(std::string_view path, std::string_view option, std::string* error);
 

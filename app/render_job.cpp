@@ -34,6 +34,7 @@ bool CheckFiles(const RenderJob& job, const host::IParamBlock2& block, std::stri
 bool PrepareJob(const RenderArgs& args, PenwrightRenderer& renderer, RenderJob& job, std::string* error) {
   if (!ParseRenderArgs(args, &job.plan, error)) return false;
   if (!LoadStyledScene(job.plan.scenePath, job.plan.styling, job.scene, &job.info, error)) return false;
+  if (job.plan.background) job.scene.Root()->backgroundColor = *job.plan.background;
   host::IParamBlock2* block = renderer.ParamBlock();
   if (!block) return Fail(error, "the renderer has no parameter block");
   if (!ApplyRenderSettings(renderer.Settings(), block, job.info.renderSettings, job.plan, error)) return false;

@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <numbers>
 #include <string>
 #include <vector>
 
@@ -33,7 +32,6 @@
 
 namespace {
 
-constexpr float kPi = std::numbers::pi_v<float>;
 
 struct Edge {
   pw::MeshVertex a;
@@ -51,26 +49,9 @@ struct BenchObject {
 
   explicit BenchObject(host::Mesh mesh) {
     faces = mesh.getNumFaces();
-    // Turned to face the camera and set back far enough to fill the height.
-    const host::Box3 box = mesh.getBoundingBox();
-    const float radius = box.Width().Length() * 0.5f;
-    host::INode* node = scene.CreateNode("object", new host::TriObject(std::move(mesh)));
-    const host::Matrix3 turn = host::TransMatrix(-box.Center()) * host::RotateXMatrix(-kPi / 2);
-    node->SetNodeTM(0, turn * host::TransMatrix({0, 0, -2.6f * radius}));
-    auto* cam = new host::GenCamera();
-    cam->SetFOV(0, kPi / 3);
-    cam->SetManualClip(true);
-    cam->SetClipDist(0, 0.01f * radius, 100.0f * radius);
-    host::INode* camNode = scene.CreateNode("camera", cam);
-    view.imageWidth = 1920;
-    view.imageHeight = 1080;
-    view.region = {0, 0, 1919, 1079};
-    pw::setupView(view, 0, camNode);
-    pw::rebuildClipWindow(view, false);
-    pw::gatherObjects(scene.Root(), pw::PwGatherOptions(), instances);
-    pw::PwSceneStats stats;
+    // Turned to face the camera.
+    if (!placeBeforeCamera(std::move(mesh), 0.0f, scene, view, instances)) return;
     pw::PwRenderInstance& inst = *instances.at(0);
-    if (!pw::prepareInstance(inst, 0, view, pw::PwPrepareSettings(), stats) || !pw::placeInstance(inst, view)) return;
     occluders.resize(instances.size());
     pw::BuildOccluders(inst, false, occluders[0]);
     collectEdges(inst.mesh);

@@ -10,7 +10,6 @@
 #include <cmath>
 #include <filesystem>
 #include <memory>
-#include <numbers>
 #include <vector>
 
 #include "frame/frame_context.h"
@@ -35,7 +34,6 @@
 
 namespace {
 
-constexpr float kPi = std::numbers::pi_v<float>;
 
 host::Mesh suzanne4() {
   const std::filesystem::path shared =
@@ -56,29 +54,9 @@ struct LinesBench {
 
   explicit LinesBench(host::Mesh mesh) {
     faces = mesh.getNumFaces();
-    const host::Box3 box = mesh.getBoundingBox();
-    const float radius = box.Width().Length() * 0.5f;
-    host::INode* node = scene.CreateNode("object", new host::TriObject(std::move(mesh)));
-    // Three quarters from the front, so the mesh shows folds and creases
-    // and hides some of itself.
-    const host::Matrix3 turn = host::TransMatrix(-box.Center()) * host::RotateXMatrix(-kPi / 2) *
-                               host::RotateYMatrix(0.6f);
-    node->SetNodeTM(0, turn * host::TransMatrix({0, 0, -2.6f * radius}));
-    auto* cam = new host::GenCamera();
-    cam->SetFOV(0, kPi / 3);
-    cam->SetManualClip(true);
-    cam->SetClipDist(0, 0.01f * radius, 100.0f * radius);
-    host::INode* camNode = scene.CreateNode("camera", cam);
-    view.imageWidth = 1920;
-    view.imageHeight = 1080;
-    view.region = {0, 0, 1919, 1079};
-    pw::setupView(view, 0, camNode);
-    pw::rebuildClipWindow(view, false);
-    pw::gatherObjects(scene.Root(), pw::PwGatherOptions(), instances);
-    pw::PwSceneStats stats;
-    pw::PwRenderInstance& inst = *instances.at(0);
-    pw::prepareInstance(inst, 0, view, pw::PwPrepareSettings(), stats);
-    pw::placeInstance(inst, view);
+    // Three quarters from the front, so the mesh shows folds and hides some
+    // of itself.
+    placeBeforeCamera(std::move(mesh), 0.6f, scene, view, instances);
     for (auto& i : instances) order.push_back(i.get());
 
     host::RegisterHostClasses(host::ClassRegistry::Global());

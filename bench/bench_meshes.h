@@ -6,13 +6,20 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "frame/instance.h"
+#include "frame/view_state.h"
+#include "host/scene/camera.h"
 #include "host/scene/object_tri.h"
 #include "host/scene/scene_model.h"
 #include "host/services/interface.h"
 #include "import/import_gltf.h"
+#include "render/gather.h"
+#include "render/prepare.h"
+#include "render/view_setup.h"
 
 namespace {
 
@@ -132,6 +139,35 @@ inline host::Mesh subdivided(const host::Mesh& m, int times) {
     out.faces()[i].setEdgeVisFlags(true, true, true);
   }
   return out;
+}
+
+// `mesh` as the one object of `scene`, in front of a 1920 x 1080 camera
+// with a 60-degree view, set back far enough to fill the height; `turn`
+// (radians about the vertical) shows it from the side. Gathered, prepared
+// and placed for the frame: instances holds it with its render mesh.
+inline bool placeBeforeCamera(host::Mesh mesh, float turn, host::Scene& scene, pw::PwViewState& view,
+                              std::vector<std::unique_ptr<pw::PwRenderInstance>>& instances) {
+  constexpr float kHalfTurn = 3.14159265f;
+  const host::Box3 box = mesh.getBoundingBox();
+  const float radius = box.Width().Length() * 0.5f;
+  host::INode* node = scene.CreateNode("object", new host::TriObject(std::move(mesh)));
+  const host::Matrix3 tm = host::TransMatrix(-box.Center()) * host::RotateXMatrix(-kHalfTurn / 2) *
+                           host::RotateYMatrix(turn);
+  node->SetNodeTM(0, tm * host::TransMatrix({0, 0, -2.6f * radius}));
+  auto* cam = new host::GenCamera();
+  cam->SetFOV(0, kHalfTurn / 3);
+  cam->SetManualClip(true);
+  cam->SetClipDist(0, 0.01f * radius, 100.0f * radius);
+  host::INode* camNode = scene.CreateNode("camera", cam);
+  view.imageWidth = 1920;
+  view.imageHeight = 1080;
+  view.region = {0, 0, 1919, 1079};
+  pw::setupView(view, 0, camNode);
+  pw::rebuildClipWindow(view, false);
+  pw::gatherObjects(scene.Root(), pw::PwGatherOptions(), instances);
+  pw::PwSceneStats stats;
+  pw::PwRenderInstance& inst = *instances.at(0);
+  return pw::prepareInstance(inst, 0, view, pw::PwPrepareSettings(), stats) && pw::placeInstance(inst, view);
 }
 
 }  // namespace

@@ -115,6 +115,28 @@ TEST_F(CliRenderTest, RendersTheExampleToAPictureThatDecodes) {
   EXPECT_EQ(r.err.find('\r'), std::string::npos) << "no bar drawn into a file";
 }
 
+// A model's lines on white: ink where the style draws, white around. (Line
+// widths follow the picture's size, so a small picture has faint lines.)
+TEST_F(CliRenderTest, AModelsLinesOnTheBackgroundAsked) {
+  const RunResult r = Run({"render", kModel, "--style", "Hidden-line", "--background", "1,1,1", "--width", "320",
+                           "--height", "240", "-o", Path("lines.png"), "--lines-out", Path("layer.png")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const host::Bitmap image = Read("lines.png");
+  const host::Bitmap layer = Read("layer.png");
+  int ink = 0, paper = 0, drawn = 0;
+  for (int y = 0; y < image.Height(); ++y) {
+    for (int x = 0; x < image.Width(); ++x) {
+      const host::BMM_Color_64 p = image.GetPixel(x, y);
+      ink += p.r < 60000 && p.g < 60000 && p.b < 60000;
+      paper += p.r == 65535 && p.g == 65535 && p.b == 65535;
+      drawn += layer.GetPixel(x, y).a > 0;
+    }
+  }
+  EXPECT_GT(ink, 100) << "lines are drawn";
+  EXPECT_GT(paper, image.Width() * image.Height() / 2) << "on the background asked for";
+  EXPECT_GE(drawn, ink) << "the line layer holds every line pixel";
+}
+
 TEST_F(CliRenderTest, SixteenBitsHoldTheEightBitPicture) {
   ASSERT_EQ(Run({"render", kModel, "--width", "48", "--height", "32", "-o", Path("a8.png")}).exitCode, 0);
   const RunResult r = Run({"render", kModel, "--width", "48", "--height", "32", "--depth", "16", "-o", Path("a16.png")});

@@ -63,6 +63,20 @@ TEST(ParseRegion, RefusesBadRegions) {
   }
 }
 
+TEST(ParseBackground, ColoursFromZeroToOne) {
+  std::string error;
+  const auto white = ParseBackground("1,1,1", &error);
+  ASSERT_TRUE(white.has_value()) << error;
+  EXPECT_EQ(*white, host::Color(1, 1, 1));
+  const auto grey = ParseBackground(" 0.5 , 0.25,0 ", &error);
+  ASSERT_TRUE(grey.has_value()) << error;
+  EXPECT_EQ(*grey, host::Color(0.5f, 0.25f, 0.0f));
+  for (const char* text : {"", "1,1", "1,1,1,1", "white", "1.5,0,0", "-0.1,0,0", "1;1;1"}) {
+    EXPECT_FALSE(ParseBackground(text, &error).has_value()) << text;
+    EXPECT_EQ(error.rfind("--background", 0), 0u) << error;
+  }
+}
+
 TEST(ParseSettingAssignment, SplitsAtTheFirstEqualsSign) {
   struct Case {
     const char* text;
