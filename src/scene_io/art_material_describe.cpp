@@ -90,20 +90,25 @@ void DescribeCanvas(const PwCanvas& c, std::string& out) {
 
 std::string Indent(int depth) { return std::string(static_cast<std::size_t>(2 + 2 * depth), ' '); }
 
+std::string Steps(int n) { return Format("%d step%s", n, n == 1 ? "" : "s"); }
+
 std::string ContourText(const PwStyleLineContour& c) {
   switch (c.GetType()) {
     case LINE_CONTOUR_BY_ANGLE:
-      return Format("by angle between %s and %s, %g to %g degrees, %d steps",
+      return Format("by angle between %s and %s, %g to %g degrees, %s",
                     std::string(ContourDirAName(c.GetAngleDirA())).c_str(),
                     std::string(ContourDirBName(c.GetAngleDirB())).c_str(), c.GetAngleMin() * kDegreesPerRadian,
-                    c.GetAngleMax() * kDegreesPerRadian, c.GetAngleSteps());
+                    c.GetAngleMax() * kDegreesPerRadian, Steps(c.GetAngleSteps()).c_str());
     case LINE_CONTOUR_BY_POSITION:
-      return Format("by position along %s, %g to %g, %d steps", std::string(ContourPosAxisName(c.GetPosAxis())).c_str(),
-                    c.GetPosMin(), c.GetPosMax(), c.GetPosSteps());
-    default:
-      return Format("by texture coordinate %s of channel %d, %g to %g, %d steps",
+      return Format("by position along %s, %g to %g, %s", std::string(ContourPosAxisName(c.GetPosAxis())).c_str(),
+                    c.GetPosMin(), c.GetPosMax(), Steps(c.GetPosSteps()).c_str());
+    case LINE_CONTOUR_BY_TEXTURE:
+      return Format("by texture coordinate %s of channel %d, %g to %g, %s",
                     std::string(ContourTexAxisName(c.GetTexAxis())).c_str(), c.GetTexChannel(), c.GetTexMin(),
-                    c.GetTexMax(), c.GetTexSteps());
+                    c.GetTexMax(), Steps(c.GetTexSteps()).c_str());
+    default:
+      // A type from a file of a later version, perhaps: such contours draw nothing.
+      return Format("type %d, draws nothing", c.GetType());
   }
 }
 
@@ -133,8 +138,8 @@ void DescribeItem(const PwObjectLibrary& library, const PwStyleTreeItem& item, i
 
 void DescribeStyle(const PwObjectLibrary& library, const PwStyle& s, std::string& out) {
   out += Format("  force all lines visible: %s\n", OnOff(s.GetForceAllLinesVisible()));
-  out += Format("  edge smoothing: %s, curvature %g, %d steps\n", OnOff(s.GetEdgeSmoothingOn()),
-                s.GetEdgeSmoothingCurvature(0), s.GetEdgeSmoothingSteps(0));
+  out += Format("  edge smoothing: %s, curvature %g, %s\n", OnOff(s.GetEdgeSmoothingOn()),
+                s.GetEdgeSmoothingCurvature(0), Steps(s.GetEdgeSmoothingSteps(0)).c_str());
   std::string order;
   for (int p = 0; p < kLineKindCount; ++p)
     order += (p ? ", " : "") + std::string(IsValidLineKind(s.GetLineOrder(p)) ? LineKindLabel(s.GetLineOrder(p)) : "?");

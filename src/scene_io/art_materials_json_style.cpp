@@ -17,7 +17,6 @@ using host::JsonValue;
 
 constexpr int kMaxSmoothingSteps = 1000;
 constexpr int kMaxContourSteps = 10000;
-constexpr float kMaxContourValue = 1.0e6f;
 
 std::vector<std::string_view> KindLabels() {
   std::vector<std::string_view> labels;
@@ -75,29 +74,35 @@ bool ReadWhereChildren(ArtJsonBuild& b, PwStyleTreeItem* item, JsonObject& o) {
   return true;
 }
 
+// Every contour setting may be given whatever the type, so that switching a
+// sub-item's type later keeps the ranges the user chose for each. The
+// relative ranges are fractions of the object's extent: anything outside
+// 0..1 would only be clamped when drawn, so it is refused here.
 bool ReadContour(ArtJsonBuild& b, PwStyleLineContour* c, const JsonValue& v, const std::string& path) {
   JsonObject o(b.ctx, v, path);
   host::JsonContext& ctx = b.ctx;
-  int type = -1, dirB = -1, posAxis = -1, texAxis = -1, texChannel = 0;
+  int type = -1, dirA = -1, dirB = -1, posAxis = -1, texAxis = -1, texChannel = 0;
   int angleSteps = 0, posSteps = 0, texSteps = 0;
   float angleMin = 0, angleMax = 0, posMin = 0, posMax = 0, texMin = 0, texMax = 0;
-  const float big = kMaxContourValue;
-  if (!o.Check({"type", "directionB", "angleMin", "angleMax", "angleSteps", "positionAxis", "positionMin",
-                "positionMax", "positionSteps", "textureAxis", "textureChannel", "textureMin", "textureMax",
-                "textureSteps"}) ||
+  if (!o.Check({"type", "angleDirectionA", "angleDirectionB", "angleMin", "angleMax", "angleSteps", "positionAxis",
+                "positionMin", "positionMax", "positionSteps", "textureAxis", "textureChannel", "textureMin",
+                "textureMax", "textureSteps"}) ||
       !o.Choice("type", {"angle", "position", "texture"}, &type) ||
-      !Word(ctx, o, "directionB", Names(ContourDirBName, kContourDirBCount), &dirB) ||
-      !Word(ctx, o, "positionAxis", Names(ContourPosAxisName, kContourPosAxisCount), &posAxis) ||
-      !Word(ctx, o, "textureAxis", Names(ContourTexAxisName, kContourTexAxisCount), &texAxis) ||
+      !Word(ctx, o, "angleDirectionA", Names(ContourDirAName, kContourDirACount), &dirA) ||
+      !Word(ctx, o, "angleDirectionB", Names(ContourDirBName, kContourDirBCount), &dirB) ||
       !OptionalDegrees(ctx, o, "angleMin", &angleMin) || !OptionalDegrees(ctx, o, "angleMax", &angleMax) ||
-      !o.Int("angleSteps", 1, kMaxContourSteps, &angleSteps) || !o.Float("positionMin", -big, big, &posMin) ||
-      !o.Float("positionMax", -big, big, &posMax) || !o.Int("positionSteps", 1, kMaxContourSteps, &posSteps) ||
+      !o.Int("angleSteps", 1, kMaxContourSteps, &angleSteps) ||
+      !Word(ctx, o, "positionAxis", Names(ContourPosAxisName, kContourPosAxisCount), &posAxis) ||
+      !o.Float("positionMin", 0.0f, 1.0f, &posMin) || !o.Float("positionMax", 0.0f, 1.0f, &posMax) ||
+      !o.Int("positionSteps", 1, kMaxContourSteps, &posSteps) ||
+      !Word(ctx, o, "textureAxis", Names(ContourTexAxisName, kContourTexAxisCount), &texAxis) ||
       !o.Int("textureChannel", kContourMinTexChannel, kContourMaxTexChannel, &texChannel) ||
-      !o.Float("textureMin", -big, big, &texMin) || !o.Float("textureMax", -big, big, &texMax) ||
+      !o.Float("textureMin", 0.0f, 1.0f, &texMin) || !o.Float("textureMax", 0.0f, 1.0f, &texMax) ||
       !o.Int("textureSteps", 1, kMaxContourSteps, &texSteps))
     return false;
   if (!c) return ctx.Fail(path, "the style's tree item has no contour settings");
   if (type >= 0) c->SetType(type);
+  if (dirA >= 0) c->SetAngleDirA(dirA);
   if (dirB >= 0) c->SetAngleDirB(dirB);
   if (o.Has("angleMin")) c->SetAngleMin(angleMin);
   if (o.Has("angleMax")) c->SetAngleMax(angleMax);
