@@ -327,7 +327,8 @@ TEST_F(ContourLinesTest, PositionContoursOnASphereLieOnTheirPlanesInEverySpace) 
       ASSERT_NEAR(b, a, 1e-4) << "axis " << axis;
       ++perLevel[static_cast<std::size_t>(level)];
     }
-    for (int l = 0; l < 9; ++l) EXPECT_GT(perLevel[static_cast<std::size_t>(l)], 8) << "axis " << axis << " level " << l;
+    for (int l = 0; l < 9; ++l)
+      EXPECT_GT(perLevel[static_cast<std::size_t>(l)], 8) << "axis " << axis << " level " << l;
   }
 }
 

@@ -58,7 +58,8 @@ TEST_F(LinePipelineTest, VisibleAndHiddenPiecesAgreeWithADepthBuffer) {
     pwtest::LookAt(s, {1.0f, 0.7f, -0.5f}, 2.5f, false, 800, 600);
     const auto lines = Frame(s, false);
     const DepthBuffer depth = DepthOf(s, 800, 600);
-    const DepthAgreement r = CompareWithDepth(lines, depth, [](const LineSegment& seg) { return seg.brushWidth >= 3.0f; });
+    const DepthAgreement r =
+        CompareWithDepth(lines, depth, [](const LineSegment& seg) { return seg.brushWidth >= 3.0f; });
     const double share = r.Share();
     const int visibleSamples = r.visibleSamples, hiddenSamples = r.hiddenSamples;
     RecordProperty(std::string("agreement_") + name, std::to_string(share));
