@@ -1,7 +1,8 @@
 // A frame's lines at 1920 x 1080, one thread: the edge table, each kind pass
 // alone, the whole style (Fold, Crease, Material Change and Silhouette with
-// hidden lines within the object and with others), and the rasterizer at
-// 8 x 8 samples drawing what that style stored. Objects: suzanne3.glb
+// hidden lines within the object and with others), the rasterizer at 8 x 8
+// samples drawing what that style stored, and angle contours in 20 steps
+// (suzanne3, and suzanne4 made smooth). Objects: suzanne3.glb
 // (62,976 triangles), suzanne4.glb (251,904; from the shared test data when
 // it is there, else suzanne3 split into four) and suzanne3 split twice
 // (1,007,616 triangles).
@@ -29,6 +30,7 @@
 #include "render/prepare.h"
 #include "render/view_setup.h"
 #include "styles/style.h"
+#include "styles/style_line_contour.h"
 
 #include "bench_meshes.h"
 
@@ -88,16 +90,26 @@ struct LinesBench {
   }
 };
 
-enum Which { kSuzanne3 = 0, kSuzanne4 = 1, kMillion = 2 };
+// Split faces come without smoothing groups, and flat faces have one normal
+// at all three corners, which no angle contour crosses: contours on the
+// split mesh need it smooth.
+host::Mesh smoothed(host::Mesh mesh) {
+  for (host::Face& f : mesh.faces()) f.setSmGroup(1);
+  return mesh;
+}
+
+enum Which { kSuzanne3 = 0, kSuzanne4 = 1, kMillion = 2, kSuzanne4Smooth = 3 };
 
 LinesBench& Object(Which which) {
-  static std::unique_ptr<LinesBench> objects[3];
+  static std::unique_ptr<LinesBench> objects[4];
   if (!objects[which]) {
     host::TheInterfaceState().networkRender = true;
     host::TheInterfaceState().logSink = [](std::string_view) {};
-    objects[which] = std::make_unique<LinesBench>(which == kSuzanne3   ? loadWorldMesh("suzanne3.glb")
-                                                  : which == kSuzanne4 ? suzanne4()
-                                                                       : subdivided(loadWorldMesh("suzanne3.glb"), 2));
+    host::Mesh mesh = which == kSuzanne3         ? loadWorldMesh("suzanne3.glb")
+                      : which == kSuzanne4       ? suzanne4()
+                      : which == kSuzanne4Smooth ? smoothed(suzanne4())
+                                                 : subdivided(loadWorldMesh("suzanne3.glb"), 2);
+    objects[which] = std::make_unique<LinesBench>(std::move(mesh));
   }
   return *objects[which];
 }
@@ -121,6 +133,33 @@ void BM_Lines(benchmark::State& state, Which which, int kind) {
   } else {
     b.Kinds({kind});
   }
+  const pw::PwFrameContext frame = b.Frame();
+  pw::LineFrameData data;
+  pw::LineGenerator generator;
+  pw::LineStore store;
+  for (auto _ : state) {
+    store.Clear();
+    for (pw::PwRenderInstance* inst : b.order) data.Build(*inst, false);
+    for (pw::PwRenderInstance* inst : b.order) generator.Generate(frame, *inst, *b.style, data, store);
+  }
+  state.counters["faces"] = b.faces;
+  state.counters["segments"] = store.Count();
+}
+
+// Angle contours against the view axis in 20 steps (21 levels) on the
+// first contour sub-item, visible and hidden parts drawn.
+void BM_AngleContours(benchmark::State& state, Which which) {
+  LinesBench& b = Object(which);
+  b.Kinds({pw::LINE_KIND_CONTOURS});
+  for (int s = 0; s < b.style->GetSubItemCount(pw::LINE_KIND_CONTOURS); ++s) {
+    pw::PwStyleTreeItem* item = b.style->GetLineKindItem(pw::LINE_KIND_CONTOURS, s);
+    item->SetOn(s == 0);
+    item->GetChild(1)->SetOn(true);
+  }
+  pw::PwStyleLineContour* contour = b.style->GetLineContour(0);
+  contour->SetType(pw::LINE_CONTOUR_BY_ANGLE);
+  contour->SetAngleDirB(2);
+  contour->SetAngleSteps(20);
   const pw::PwFrameContext frame = b.Frame();
   pw::LineFrameData data;
   pw::LineGenerator generator;
@@ -172,3 +211,5 @@ void BM_Rasterize(benchmark::State& state, Which which) {
 PW_LINE_BENCHES(suzanne3, kSuzanne3);
 PW_LINE_BENCHES(suzanne4, kSuzanne4);
 PW_LINE_BENCHES(million, kMillion);
+BENCHMARK_CAPTURE(BM_AngleContours, suzanne3, kSuzanne3)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_AngleContours, suzanne4, kSuzanne4Smooth)->Unit(benchmark::kMillisecond);

@@ -4,7 +4,9 @@
 #include <cmath>
 
 #include "host/core/point.h"
+#include "host/services/interface.h"
 #include "host/shading/mtl.h"
+#include "lines/contour_lines.h"
 #include "styles/style.h"
 
 namespace pw {
@@ -63,6 +65,7 @@ void LineGenerator::Prepare(const PwFrameContext& frame, PwRenderInstance& insta
   instance_ = &instance;
   style_ = &style;
   data_ = &frameData;
+  contourChannelWarned_ = false;
   instance.workFlags &= ~kWorkIntersectionsDone;
   frameData.EnsureSize(frame.instances.size());
   const PwViewState& view = *frame.view;
@@ -350,10 +353,32 @@ void LineGenerator::SurfaceIntersections() {
   }
 }
 
-void LineGenerator::ContourLines(int /*contour*/) {
-  // Iso-lines of light angle, position or texture coordinate across the
-  // faces: the contour module draws them here once it is written; until
-  // then a style's contours draw nothing.
+void LineGenerator::ContourLines(int contour) {
+  const ContourSettings& settings = plan_.contours[static_cast<std::size_t>(contour)];
+  const ContourValuesResult values =
+      ContourCornerValues(settings, *instance_, plan_.twoSided, contourValues_, contourVertexValues_);
+  if (values == ContourValuesResult::MissingChannel && !contourChannelWarned_) {
+    host::WarningMessage("Object doesn't have any texture coordinates in channel %d.", settings.channel);
+    contourChannelWarned_ = true;
+  }
+  if (values != ContourValuesResult::Ok) return;
+  const ContourView view = MakeContourView(*frame_->view);
+  const PwRenderMesh& mesh = instance_->mesh;
+  SegmentInfo info;
+  info.kind = LINE_KIND_CONTOURS;
+  info.sub = contour;
+  SegmentEnd a, b;
+  for (int level = 0; level < settings.levels.Count(); ++level) {
+    const double iso = ContourIsoValue(settings, level);
+    for (std::size_t f = 0; f < mesh.faces.size(); ++f) {
+      const MeshFace& face = mesh.faces[f];
+      if (!ContourFaceTakesPart(face, plan_.twoSided)) continue;
+      if (!ContourFacePiece(view, mesh, face, &contourValues_[f * 3], iso, &a.pos, &b.pos)) continue;
+      info.materialId = face.materialId();
+      info.backSide = plan_.twoSided && !(face.faceFlags & FaceFront);
+      Segment(a, b, info, PlaneTolerance::Loose);
+    }
+  }
 }
 
 }  // namespace pw

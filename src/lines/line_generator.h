@@ -83,6 +83,9 @@ class LineGenerator {
   PairScratch pairs_;
   std::vector<std::uint32_t> candidates_;  // silhouette: occluders near the edge
   std::vector<int> intersectWith_;
+  std::vector<float> contourValues_;  // three per face
+  std::vector<float> contourVertexValues_;
+  bool contourChannelWarned_ = false;  // once per object and frame
 };
 
 }  // namespace pw

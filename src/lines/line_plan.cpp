@@ -167,9 +167,15 @@ void PlanStyle(const PwStyle& style, host::TimeValue t, double resolutionScale, 
   }
   const int contours = std::max(0, style.GetSubItemCount(LINE_KIND_CONTOURS));
   plan.contourSubOn.assign(static_cast<std::size_t>(contours), 0);
+  plan.contourSubs.assign(static_cast<std::size_t>(contours), KindDraw{});
+  plan.contours.assign(static_cast<std::size_t>(contours), ContourSettings{});
   for (int s = 0; s < contours; ++s) {
+    const auto k = static_cast<std::size_t>(s);
     const PwStyleTreeItem* item = style.GetLineKindItem(LINE_KIND_CONTOURS, s);
-    plan.contourSubOn[static_cast<std::size_t>(s)] = item && item->IsOn() ? 1 : 0;
+    plan.contourSubOn[k] = item && item->IsOn() ? 1 : 0;
+    if (!plan.contourSubOn[k]) continue;
+    plan.contourSubs[k] = KindDrawOf(style, LINE_KIND_CONTOURS, s, t, resolutionScale);
+    plan.contours[k] = ResolveContourSettings(style.GetLineContour(s), t);
   }
   plan.angle = style.GetEdgeAngleRange(t);
   plan.smoothingOn = style.GetEdgeSmoothingOn();

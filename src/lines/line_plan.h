@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "frame/frame_context.h"
+#include "lines/contour_lines.h"
 #include "host/core/time.h"
 #include "styles/line_kind.h"
 #include "styles/style_edge_angle.h"
@@ -78,8 +79,11 @@ struct LinePlan {
   // Edge IDs: per sub-item, whether it is on and how it is drawn.
   std::vector<std::uint8_t> edgeIdSubOn;
   std::vector<KindDraw> edgeIdSubs;
-  // Contours: per sub-item, whether it is on.
+  // Contours: per sub-item, whether it is on, how it is drawn and its
+  // settings at the frame time.
   std::vector<std::uint8_t> contourSubOn;
+  std::vector<KindDraw> contourSubs;
+  std::vector<ContourSettings> contours;
   EdgeAngleRange angle;
   bool smoothingOn = false;
   float smoothingCurvature = 0.5f;
@@ -95,9 +99,11 @@ struct LinePlan {
   MaterialTags tags;
 
   const KindDraw& Draw(int kind, int sub) const {
-    return kind == LINE_KIND_EDGE_IDS && sub >= 0 && sub < static_cast<int>(edgeIdSubs.size())
-               ? edgeIdSubs[static_cast<std::size_t>(sub)]
-               : kinds[static_cast<std::size_t>(kind)];
+    if (kind == LINE_KIND_EDGE_IDS && sub >= 0 && sub < static_cast<int>(edgeIdSubs.size()))
+      return edgeIdSubs[static_cast<std::size_t>(sub)];
+    if (kind == LINE_KIND_CONTOURS && sub >= 0 && sub < static_cast<int>(contourSubs.size()))
+      return contourSubs[static_cast<std::size_t>(sub)];
+    return kinds[static_cast<std::size_t>(kind)];
   }
 };
 
