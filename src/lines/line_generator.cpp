@@ -7,6 +7,7 @@
 #include "host/services/interface.h"
 #include "host/shading/mtl.h"
 #include "lines/contour_lines.h"
+#include "lines/edge_smoothing.h"
 #include "styles/style.h"
 
 namespace pw {
@@ -143,6 +144,36 @@ void LineGenerator::Segment(const SegmentEnd& a, const SegmentEnd& b, const Segm
   EmitSegment(a, b, info, hidden_, plan_, view_, *store_);
 }
 
+bool LineGenerator::SmoothEdge(const EdgeRecord& r, const SegmentInfo& info) {
+  // The curve runs between the mesh vertices even when the first face was
+  // cut by the view: its steps are clipped one by one, so an edge keeps its
+  // shape as it crosses the border.
+  const PwRenderMesh& mesh = instance_->mesh;
+  const MeshFace& f = mesh.faces[r.face0];
+  int lowCorner = 0, highCorner = 0;
+  for (int k = 0; k < 3; ++k) {
+    if (f.v[k] == r.low) lowCorner = k;
+    if (f.v[k] == r.high) highCorner = k;
+  }
+  const int face = static_cast<int>(r.face0);
+  SmoothedCurve curve;
+  if (!SmoothEdgeCurve(CameraPoint(mesh.verts[r.low]), CameraPoint(mesh.verts[r.high]),
+                       instance_->GetFaceVertNormal(face, lowCorner), instance_->GetFaceVertNormal(face, highCorner),
+                       plan_.smoothingCurvature, &curve)) {
+    return false;
+  }
+  const float t0 = vertexAlphaAt(mesh, static_cast<int>(r.low));
+  const float t1 = vertexAlphaAt(mesh, static_cast<int>(r.high));
+  const int steps = std::max(1, plan_.smoothingSteps);
+  for (int i = 1; i <= steps; ++i) {
+    SegmentEnd a, b;
+    if (!CurveStep(curve, i, steps, t0, t1, intersectionView_.projection, intersectionView_.clipPlanes, &a, &b))
+      continue;
+    Segment(a, b, info, PlaneTolerance::Tight);
+  }
+  return true;
+}
+
 void LineGenerator::EdgePass(int kind) {
   const EdgeAngleRange angle = plan_.angle;
   if (kind == LINE_KIND_EDGE_IDS) {
@@ -204,7 +235,7 @@ void LineGenerator::EdgePass(int kind) {
     if (tags.count > 0 && tags.excluded[static_cast<std::size_t>(tags.Index(info.materialId))]) continue;
     r.drawn = 1;
     info.backSide = BackSide(r);
-    // Smoothing comes with its own module; until then every edge is straight.
+    if (plan_.smoothingOn && SmoothEdge(r, info)) continue;
     SegmentEnd a, b;
     EdgeEnds(r, a, b, false);
     if (SameCameraPoint(a.pos, b.pos)) continue;

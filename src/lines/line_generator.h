@@ -52,6 +52,9 @@ class LineGenerator {
   std::uint16_t MaterialOf(std::uint16_t a, std::uint16_t b) const;
   bool BackSide(const EdgeRecord& r) const;
   void EdgeEnds(const EdgeRecord& r, SegmentEnd& a, SegmentEnd& b, bool unitThickness) const;
+  // The edge as a curve along its first face's vertex normals, step by
+  // step; false when it is to be drawn straight.
+  bool SmoothEdge(const EdgeRecord& r, const SegmentInfo& info);
   // Hidden intervals of A->B, then emission.
   void Segment(const SegmentEnd& a, const SegmentEnd& b, const SegmentInfo& info, PlaneTolerance tolerance);
 

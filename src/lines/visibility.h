@@ -20,8 +20,8 @@ namespace pw {
 
 // How far from a face's plane (camera units) a point still counts as lying
 // on it. Edges and outline pieces lie on the faces they bound, so they need
-// the tight band; segments computed from other data (smoothed curves,
-// contours) stray further and take the loose one.
+// the tight band, and so do smoothed edge steps; segments computed from
+// other data (contours) stray further and take the loose one.
 enum class PlaneTolerance : std::uint8_t { Tight, Loose };
 inline constexpr double kTightPlaneTolerance = 1e-4;
 inline constexpr double kLoosePlaneTolerance = 5e-4;

@@ -106,6 +106,7 @@ class LineGenerationTest : public ::testing::Test {
     }
     transformToCamera(mesh, host::Matrix3(), view.proj);
     markBackFaces(mesh.verts, mesh.faces, mesh.clipPoints);
+    instance.meshChanged();
   }
 
   // One frame of the one object's lines; the segments in emission order.
