@@ -125,6 +125,20 @@ void BM_EdgeTable(benchmark::State& state, Which which) {
   state.counters["edges"] = table.Count();
 }
 
+// What a frame keeps for its lines, reused from iteration to iteration.
+struct FrameLines {
+  pw::LineFrameData data;
+  pw::LineGenerator generator;
+  pw::LineStore store;
+
+  // The frame's occluders, then every object's lines.
+  void Run(LinesBench& b, const pw::PwFrameContext& frame) {
+    store.Clear();
+    for (pw::PwRenderInstance* inst : b.order) data.Build(*inst, false);
+    for (pw::PwRenderInstance* inst : b.order) generator.Generate(frame, *inst, *b.style, data, store);
+  }
+};
+
 // One kind (or, with kind -1, the whole style), occluders included.
 void BM_Lines(benchmark::State& state, Which which, int kind) {
   LinesBench& b = Object(which);
@@ -134,16 +148,10 @@ void BM_Lines(benchmark::State& state, Which which, int kind) {
     b.Kinds({kind});
   }
   const pw::PwFrameContext frame = b.Frame();
-  pw::LineFrameData data;
-  pw::LineGenerator generator;
-  pw::LineStore store;
-  for (auto _ : state) {
-    store.Clear();
-    for (pw::PwRenderInstance* inst : b.order) data.Build(*inst, false);
-    for (pw::PwRenderInstance* inst : b.order) generator.Generate(frame, *inst, *b.style, data, store);
-  }
+  FrameLines lines;
+  for (auto _ : state) lines.Run(b, frame);
   state.counters["faces"] = b.faces;
-  state.counters["segments"] = store.Count();
+  state.counters["segments"] = lines.store.Count();
 }
 
 // Angle contours against the view axis in 20 steps (21 levels) on the
@@ -161,27 +169,18 @@ void BM_AngleContours(benchmark::State& state, Which which) {
   contour->SetAngleDirB(2);
   contour->SetAngleSteps(20);
   const pw::PwFrameContext frame = b.Frame();
-  pw::LineFrameData data;
-  pw::LineGenerator generator;
-  pw::LineStore store;
-  for (auto _ : state) {
-    store.Clear();
-    for (pw::PwRenderInstance* inst : b.order) data.Build(*inst, false);
-    for (pw::PwRenderInstance* inst : b.order) generator.Generate(frame, *inst, *b.style, data, store);
-  }
+  FrameLines lines;
+  for (auto _ : state) lines.Run(b, frame);
   state.counters["faces"] = b.faces;
-  state.counters["segments"] = store.Count();
+  state.counters["segments"] = lines.store.Count();
 }
 
 void BM_Rasterize(benchmark::State& state, Which which) {
   LinesBench& b = Object(which);
   b.Kinds({pw::LINE_KIND_FOLD, pw::LINE_KIND_CREASE, pw::LINE_KIND_MATERIAL_CHANGE, pw::LINE_KIND_SILHOUETTE});
-  const pw::PwFrameContext frame = b.Frame();
-  pw::LineFrameData data;
-  pw::LineGenerator generator;
-  pw::LineStore store;
-  for (pw::PwRenderInstance* inst : b.order) data.Build(*inst, false);
-  for (pw::PwRenderInstance* inst : b.order) generator.Generate(frame, *inst, *b.style, data, store);
+  FrameLines lines;
+  lines.Run(b, b.Frame());
+  const pw::LineStore& store = lines.store;
   host::Bitmap bitmap;
   bitmap.Create(1920, 1080);
   pw::PwLineRasterSettings settings;
