@@ -8,20 +8,9 @@
 
 namespace pw {
 
-namespace {
-
-template <class T>
-bool Plug(host::Class_ID id) {
-  if (!SetClassFactory(id, [](bool loading) -> host::ReferenceTarget* { return new T(loading); })) return false;
-  host::ClassRegistry::Global().Register(FindPluginClass(id));
-  return true;
-}
-
-}  // namespace
-
 bool RegisterLineClasses() {
-  bool ok = Plug<PwEdgeIDModifier>(PW_EDGE_ID_MODIFIER_CLASS_ID);
-  ok = Plug<PwRestrictSI>(PW_RESTRICT_SI_CLASS_ID) && ok;
+  bool ok = PlugInClass<PwEdgeIDModifier>(PW_EDGE_ID_MODIFIER_CLASS_ID);
+  ok = PlugInClass<PwRestrictSI>(PW_RESTRICT_SI_CLASS_ID) && ok;
   return ok;
 }
 

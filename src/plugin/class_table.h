@@ -59,6 +59,16 @@ PluginClassDesc* FindPluginClass(host::Class_ID id);
 // plug-in has this id.
 bool SetClassFactory(host::Class_ID id, ClassFactory factory);
 
+// Makes class `id` create a T (constructed with the loading flag) and adds
+// its descriptor to the host's global registry. False when no class of the
+// plug-in has this id.
+template <class T>
+bool PlugInClass(host::Class_ID id) {
+  if (!SetClassFactory(id, [](bool loading) -> host::ReferenceTarget* { return new T(loading); })) return false;
+  host::ClassRegistry::Global().Register(FindPluginClass(id));
+  return true;
+}
+
 // Adds all the plug-in's classes to `registry`.
 void RegisterPluginClasses(host::ClassRegistry& registry);
 
