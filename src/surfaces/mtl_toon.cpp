@@ -46,6 +46,7 @@ void PwMtlToon::SetReference(int i, host::ReferenceTarget* target) {
   // Held as linked, whatever it is, so it is released properly; the typed
   // accessors ignore what does not belong in a slot.
   if (i >= 0 && i < kToonRefCount) refs_[static_cast<std::size_t>(i)] = target;
+  if (i == kToonRefObjectMaterial) view_ = ObjectView();
 }
 
 std::string PwMtlToon::SubAnimName(int i) const {
@@ -266,6 +267,7 @@ host::Mtl* PwMtlToon::GetObjectMaterial() const {
 
 void PwMtlToon::SetObjectMaterial(host::Mtl* mtl) {
   ReplaceReference(kToonRefObjectMaterial, IsToonMaterial(mtl) ? nullptr : mtl);
+  view_ = ObjectView();
 }
 
 host::Color PwMtlToon::GetAmbient(int mtlNum, bool backFace) {
@@ -342,28 +344,6 @@ bool PwMtlToon::ApplyToonPreset(int preset) {
   // presets give both the same value.
   SetBlending(0, 0, v.blendingShadowMain);
   return true;
-}
-
-void PwMtlToon::Update(host::TimeValue t, host::Interval& valid) {
-  host::Mtl* object = GetObjectMaterial();
-  if (!object) return;  // unusable: shades black, nothing to bring up to date
-  object->Update(t, valid);
-  if (!validity_.InInterval(t)) {
-    validity_ = host::FOREVER;
-    if (const host::IParamBlock* pb = ParamBlock()) validity_ &= pb->GetValidity(t);
-    for (int band = 0; band < kToonBandCount; ++band) {
-      const ToonBand& b = bands_[static_cast<std::size_t>(band)];
-      if (!b.on) continue;
-      if (b.colorMapOn && b.useOwnColorMap)
-        if (host::Texmap* m = GetColorMap(band)) m->Update(t, validity_);
-      if (b.opacityMapOn && b.useOwnOpacityMap)
-        if (host::Texmap* m = GetOpacityMap(band)) m->Update(t, validity_);
-      if (PwGradient* g = GetGradient(band)) g->Update(t, validity_);
-    }
-    if (overallOpacityMapOn_)
-      if (host::Texmap* m = GetOverallOpacityMap()) m->Update(t, validity_);
-  }
-  valid &= validity_;
 }
 
 host::Interval PwMtlToon::Validity(host::TimeValue t) {

@@ -4,8 +4,8 @@
 // material of kind Toon owns one and hands it the object's material before
 // each object is shaded.
 //
-// This holds the material's settings, reset, presets, copying and
-// persistence; the banding itself is the shading code's.
+// Settings, reset, presets, copying and persistence are in mtl_toon.cpp;
+// Update's resolving and the banding itself in mtl_toon_shade.cpp.
 #pragma once
 
 #include <array>
@@ -13,8 +13,10 @@
 #include <string>
 
 #include "host/shading/mtl.h"
+#include "host/shading/mtl_std.h"
 #include "host/params/paramblock_legacy.h"
 #include "host/shading/texmap.h"
+#include "surfaces/band_ramp.h"
 #include "surfaces/gradient.h"
 #include "surfaces/toon_params.h"
 
@@ -116,6 +118,11 @@ class PwMtlToon : public host::Mtl {
   void Update(host::TimeValue t, host::Interval& valid) override;
   host::Interval Validity(host::TimeValue t) override;
   const host::Interval& CachedValidity() const { return validity_; }
+  // Colours the point in bands from the values the last Update resolved.
+  // Unusable (or in the material editor): black and opaque.
+  void Shade(host::ShadeContext& sc) override;
+  // The ramp of the last Update.
+  const BandRamp& Ramp() const { return ramp_; }
 
   host::Color GetAmbient(int mtlNum = 0, bool backFace = false) override;
   host::Color GetDiffuse(int mtlNum = 0, bool backFace = false) override;
@@ -169,6 +176,33 @@ class PwMtlToon : public host::Mtl {
   void CopyBlendingToSecond();
   host::IOResult LoadBands(host::ILoad* iload);
 
+  // ---- shading (mtl_toon_shade.cpp) ----
+  // What a band reads while shading, resolved by Update.
+  struct BandResolved {
+    float start = 1e30f;  // the band's own interval before blending; empty when off
+    float end = -1e30f;
+    float invWidth = 0.0f;
+    float opacity = 1.0f;
+    float brightness = 1.0f;
+    float colorMapAmount = 1.0f;
+    float opacityMapAmount = 1.0f;
+  };
+  // The object material as the current material id sees it: the
+  // sub-material it selects, and that as a Standard material when it is one.
+  struct ObjectView {
+    int mtlNum = -1;
+    host::Mtl* mtl = nullptr;
+    host::StdMat* standard = nullptr;
+  };
+  void Resolve(host::TimeValue t);
+  const ObjectView& ViewFor(int mtlNum);
+  host::Color BandColour(host::ShadeContext& sc, int band, float position, const ObjectView& view);
+  host::Color SourceColour(host::ShadeContext& sc, int source, float position, const ObjectView& view);
+  float BandOpacity(host::ShadeContext& sc, int band, const ObjectView& view);
+  float OverallOpacity(host::ShadeContext& sc);
+  // The object material's own map for a band's colour or opacity.
+  host::Texmap* ObjectMap(const ObjectView& view, int stdId) const;
+
   std::array<host::ReferenceTarget*, kToonRefCount> refs_{};
   std::array<ToonBand, kToonBandCount> bands_{};
   std::int32_t furtherSwitch_ = 0;
@@ -177,6 +211,14 @@ class PwMtlToon : public host::Mtl {
   bool lockBlending_ = true;
   int gbufferId_ = 0;
   host::Interval validity_;
+
+  BandRamp ramp_;
+  std::array<BandResolved, kToonBandCount> resolved_{};
+  float tinting_ = 0.0f;
+  float shading_ = 0.0f;
+  float overallOpacity_ = 1.0f;
+  float overallOpacityMapAmount_ = 1.0f;
+  ObjectView view_;
 };
 
 }  // namespace pw

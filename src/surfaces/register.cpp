@@ -4,6 +4,7 @@
 #include "plugin/class_table.h"
 #include "surfaces/brush.h"
 #include "surfaces/canvas.h"
+#include "surfaces/cel_shader.h"
 #include "surfaces/gradient.h"
 #include "surfaces/gradient_color.h"
 #include "surfaces/mtl_toon.h"
@@ -25,6 +26,7 @@ void RegisterSurfaceClasses() {
       {PW_SURFACE_CLASS_ID, [](bool loading) -> host::ReferenceTarget* { return new PwSurface(loading); }},
       {PW_MTL_TOON_CLASS_ID, [](bool loading) -> host::ReferenceTarget* { return new PwMtlToon(loading); }},
       {PW_GRADIENT_CLASS_ID, [](bool loading) -> host::ReferenceTarget* { return new PwGradient(loading); }},
+      {PW_CEL_SHADER_CLASS_ID, [](bool loading) -> host::ReferenceTarget* { return new PwCelShader(loading); }},
       {PW_GRADIENT_COLOR_CLASS_ID,
        [](bool loading) -> host::ReferenceTarget* { return new PwGradientColor(loading); }},
   };
