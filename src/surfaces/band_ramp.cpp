@@ -59,8 +59,10 @@ void BandRamp::Build(float s, float m, float h, float wS, float wH, int blendMod
   BandSegment& shadow = segments_[kSegShadow];
   BandSegment& main = segments_[kSegMain];
   BandSegment& highlight = segments_[kSegHighlight];
-  if (s != 0.0f) shadow = ConstantBand(0.0f, s, kOnlyShadow);
-  if (m != 0.0f) main = ConstantBand(s, s + m, kOnlyMain);
+  // The topmost band reaches 1 whatever the rounding of the sizes: sizes
+  // that sum to 0.99999994 must not leave full light in no band at all.
+  if (s != 0.0f) shadow = ConstantBand(0.0f, m == 0.0f && h == 0.0f ? 1.0f : s, kOnlyShadow);
+  if (m != 0.0f) main = ConstantBand(s, h == 0.0f ? 1.0f : s + m, kOnlyMain);
   if (h != 0.0f) highlight = ConstantBand(s + m, 1.0f, kOnlyHighlight);
   // One band over the whole axis leaves nothing to blend.
   for (BandSegment* band : {&shadow, &main, &highlight}) {

@@ -15,7 +15,7 @@ namespace pwtest {
 // the context casts shadows.
 class TestLight : public host::LightDesc {
  public:
-  TestLight(host::Point3 position, host::Color colour) : position(position), colour(colour) {}
+  TestLight(host::Point3 at, host::Color c) : position(at), colour(c) {}
 
   host::Point3 position;
   host::Color colour;

@@ -65,7 +65,7 @@ void StdMat::Reset() {
 
 // ---- Shader ---------------------------------------------------------------------
 
-Shader* StdMat::GetShader() const { return dynamic_cast<Shader*>(shader_); }
+Shader* StdMat::GetShader() const { return shaderTyped_; }
 
 bool StdMat::SetShader(Shader* shader) {
   if (!shader) return false;
@@ -142,7 +142,7 @@ void StdMat::SetLockADTex(bool on) {
 
 // ---- Maps --------------------------------------------------------------------------
 
-Texmap* StdMat::GetSubTexmap(int id) { return ValidId(id) ? dynamic_cast<Texmap*>(maps_[id]) : nullptr; }
+Texmap* StdMat::GetSubTexmap(int id) { return ValidId(id) ? mapsTyped_[id] : nullptr; }
 
 bool StdMat::SetSubTexmap(int id, Texmap* map) {
   if (!ValidId(id)) return false;
@@ -274,10 +274,13 @@ ReferenceTarget* StdMat::GetReference(int i) {
 }
 
 void StdMat::SetReference(int i, ReferenceTarget* target) {
-  if (i == 0)
+  if (i == 0) {
     shader_ = target;
-  else if (i >= 1 && i <= NUM_STD_MAPS)
+    shaderTyped_ = dynamic_cast<Shader*>(target);
+  } else if (i >= 1 && i <= NUM_STD_MAPS) {
     maps_[i - 1] = target;
+    mapsTyped_[i - 1] = dynamic_cast<Texmap*>(target);
+  }
 }
 
 ReferenceTarget* StdMat::Clone(RemapDir& remap) {

@@ -100,6 +100,9 @@ class StdMat : public Mtl {
 
   ReferenceTarget* shader_ = nullptr;
   std::array<ReferenceTarget*, NUM_STD_MAPS> maps_{};
+  // The same as typed, found once when linked: shading asks for them per pixel.
+  Shader* shaderTyped_ = nullptr;
+  std::array<Texmap*, NUM_STD_MAPS> mapsTyped_{};
   std::array<bool, NUM_STD_MAPS> mapOn_{};
   std::array<float, NUM_STD_MAPS> mapAmount_{};
   float opacity_ = 1.0f;

@@ -120,6 +120,61 @@ TEST(StdMat, AmbientLightSelfIlluminationAndHighlight) {
   ExpectColor(sc.out.c, Color(0.7f, 0.9f, 1.1f));
 }
 
+// A light from a fixed camera-space direction.
+class FixedDirLight : public LightDesc {
+ public:
+  explicit FixedDirLight(Point3 towards) : towards_(Normalize(towards)) {}
+  bool Illuminate(ShadeContext&, const Point3& n, Color& color, Point3& dir, float& dotNL, float& k) override {
+    color = Color(1, 1, 1);
+    dir = towards_;
+    dotNL = k = DotProd(n, dir);
+    return dotNL > 0.0f;
+  }
+
+ private:
+  Point3 towards_;
+};
+
+// The highlight is brightest where the normal halves the light and the eye
+// directions, wherever they are.
+TEST(StdMat, HighlightsSitWhereTheLightReflectsTowardsTheEye) {
+  auto* mtl = new StdMat();
+  RefHolder hold(mtl);
+  mtl->SetAmbient(Color(0, 0, 0), 0);
+  mtl->SetDiffuse(Color(0, 0, 0), 0);
+  mtl->SetSpecular(Color(1, 1, 1), 0);
+  mtl->SetShinStr(1.0f, 0);
+  mtl->SetShininess(0.4f, 0);
+  const Point3 views[] = {{0, 0, -1}, Normalize(Point3(0.3f, 0.1f, -1)), Normalize(Point3(-0.5f, 0.2f, -1))};
+  const Point3 lights[] = {Normalize(Point3(1, 0, 1)), Normalize(Point3(-1, 1, 2)), Normalize(Point3(0.2f, -1, 1))};
+  for (const Point3& v : views)
+    for (const Point3& l : lights) {
+      FixedDirLight light(l);
+      const Point3 half = Normalize(l - v);
+      float best = -1.0f;
+      Point3 bestNormal;
+      // Normals over the hemisphere facing the eye, one degree apart.
+      for (int a = 0; a < 90; ++a)
+        for (int b = 0; b < 360; ++b) {
+          const float theta = static_cast<float>(a) * 3.14159265f / 180.0f;
+          const float phi = static_cast<float>(b) * 3.14159265f / 180.0f;
+          const Point3 n(std::sin(theta) * std::cos(phi), std::sin(theta) * std::sin(phi), std::cos(theta));
+          scenetest::StubShadeContext sc;
+          sc.normal = n;
+          sc.view = v;
+          sc.AddLight(&light);
+          mtl->Shade(sc);
+          if (sc.out.c.r > best) {
+            best = sc.out.c.r;
+            bestNormal = n;
+          }
+        }
+      EXPECT_GT(DotProd(bestNormal, half), std::cos(1.5f * 3.14159265f / 180.0f))
+          << "view " << v.x << "," << v.y << "," << v.z << " light " << l.x << "," << l.y << "," << l.z;
+      EXPECT_NEAR(best, 1.0f, 0.01f) << "full strength at the mirror normal";
+    }
+}
+
 TEST(StdMat, ColourMapsAreLaidOverTheirChannelByAmountAndAlpha) {
   Lighting lighting;
   auto* mtl = new StdMat();
