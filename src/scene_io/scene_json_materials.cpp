@@ -6,6 +6,7 @@
 #include "host/shading/mtl_std.h"
 #include "scene_io/scene_json_build.h"
 #include "host/shading/texmap_bitmap.h"
+#include "surfaces/cel_shader.h"
 
 namespace host {
 
@@ -59,8 +60,16 @@ BitmapTex* JsonTexture(JsonSceneBuild& b, const JsonValue& v, const std::string&
 
 Mtl* JsonStandard(JsonSceneBuild& b, JsonObject& o, const std::string& name) {
   if (!o.Check({"name", "type", "diffuse", "ambient", "specular", "glossiness", "specularLevel", "opacity", "twoSided",
-                "faceted", "wire", "diffuseMap"}))
+                "faceted", "wire", "diffuseMap", "shader", "celPreset"}))
     return nullptr;
+  int shader = 0, celPreset = -1;
+  if (!o.Choice("shader", {"blinn", "cel"}, &shader) ||
+      !o.Choice("celPreset", {"Flat", "Cartoon", "Comic", "Cel"}, &celPreset))
+    return nullptr;
+  if (celPreset >= 0 && shader != 1) {
+    b.ctx.Fail(o.PathOf("celPreset"), "a cel preset needs \"shader\": \"cel\"");
+    return nullptr;
+  }
   auto* m = b.Keep(new StdMat());
   m->SetName(name);
   Color diffuse = m->GetDiffuse(), ambient, specular = m->GetSpecular();
@@ -85,6 +94,13 @@ Mtl* JsonStandard(JsonSceneBuild& b, JsonObject& o, const std::string& name) {
     BitmapTex* tex = JsonTexture(b, *map, o.PathOf("diffuseMap"));
     if (!tex) return nullptr;
     m->SetSubTexmap(ID_DI, tex);
+  }
+  if (shader == 1) {
+    // The cel shader takes the colours over as its Shadow, Main and
+    // Highlight; a preset then sets the bands (and may match the colours).
+    auto* cel = new pw::PwCelShader();
+    m->SetShader(cel);
+    if (celPreset >= 0) cel->ApplyCelPreset(celPreset);
   }
   return m;
 }

@@ -12,6 +12,7 @@
 #include "host/shading/mtl_multi.h"
 #include "host/shading/mtl_std.h"
 #include "host/shading/texmap_bitmap.h"
+#include "surfaces/cel_shader.h"
 #include "support/import_test_support.h"
 
 using host::INode;
@@ -281,6 +282,28 @@ TEST_F(SceneJson, WarningsNameTheirPlace) {
   EXPECT_EQ(WarningsWith(path + ": meshes[0].faces[1]: a face names a vertex twice"), 1) << AllWarnings();
   EXPECT_EQ(WarningsWith(path + ": nodes[0].interpolation: the node has no keys"), 1) << AllWarnings();
   EXPECT_EQ(MeshOf(Node("Mesh"))->getNumFaces(), 1 + 2);  // unnamed nodes are named after what they show
+}
+
+TEST_F(SceneJson, AMaterialCanShadeThroughTheCelShader) {
+  ASSERT_EQ(Load(R"({"materials": [{"name": "Toonish", "diffuse": [0.8, 0.2, 0.1], "shader": "cel",
+      "celPreset": "Cartoon"}, {"name": "Plain", "shader": "blinn"}],
+    "meshes": [{"name": "T", "vertices": [[0,0,0],[1,0,0],[0,1,0]], "faces": [[0,1,2]]}],
+    "nodes": [{"name": "A", "mesh": "T", "material": "Toonish"}, {"name": "B", "mesh": "T", "material": "Plain"}]})"),
+            "");
+  auto* a = dynamic_cast<host::StdMat*>(Node("A")->GetMtl());
+  ASSERT_NE(a, nullptr);
+  auto* cel = dynamic_cast<pw::PwCelShader*>(a->GetShader());
+  ASSERT_NE(cel, nullptr);
+  EXPECT_EQ(cel->GetDiffuseClr(0), host::Color(0.8f, 0.2f, 0.1f));
+  EXPECT_EQ(cel->GetAmbientClr(0), host::Color(0.8f, 0.2f, 0.1f)) << "Cartoon shadows take the Main colour";
+  EXPECT_FLOAT_EQ(cel->ParamBlock()->GetFloat(pw::kCelShadowSize), 0.25f);
+  auto* b = dynamic_cast<host::StdMat*>(Node("B")->GetMtl());
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(dynamic_cast<pw::PwCelShader*>(b->GetShader()), nullptr);
+
+  EXPECT_NE(Load(R"({"materials": [{"name": "X", "celPreset": "Cel"}]})").find("materials[0].celPreset: a cel preset needs"),
+            std::string::npos);
+  EXPECT_NE(Load(R"({"materials": [{"name": "X", "shader": "phong"}]})").find("materials[0].shader"), std::string::npos);
 }
 
 }  // namespace
