@@ -17,6 +17,7 @@
 #include "plugin/names.h"
 #include "program/program_classes.h"
 #include "program/stages.h"
+#include "program/startup.h"
 
 namespace pw::cli {
 namespace {
@@ -145,6 +146,7 @@ int Run(int argc, char** argv) {
     return ExitFailed;
   }
   PlugInRenderStages();
+  StartUpPlugin();
   return selected->command->run(globals);
 }
 

@@ -3,6 +3,8 @@
 #include <memory>
 
 #include "lines/line_stage.h"
+#include "program/canvas_stage.h"
+#include "render/aux_files.h"
 #include "render/render_stages.h"
 
 namespace pw {
@@ -10,6 +12,8 @@ namespace pw {
 void PlugInRenderStages() {
   PwRenderStages& stages = DefaultRenderStages();
   if (!stages.lines) stages.lines = std::make_shared<PwLineStage>();
+  if (!stages.canvas) stages.canvas = std::make_shared<PwCanvasStage>();
+  if (!stages.auxFiles) stages.auxFiles = std::make_shared<PwSceneAuxFiles>();
 }
 
 }  // namespace pw

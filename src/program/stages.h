@@ -4,7 +4,8 @@
 
 namespace pw {
 
-// Sets the default stages: the line pass. Safe to call more than once.
+// Sets the default stages: the line pass, the canvas and the auxiliary
+// files. Safe to call more than once.
 void PlugInRenderStages();
 
 }  // namespace pw

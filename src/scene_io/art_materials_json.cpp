@@ -297,10 +297,12 @@ bool ApplyArtMaterialsSections(const std::vector<ArtMaterialsSection>& sections,
     JsonObject o(b.ctx, *section.value, top);
     // Tools before the styles that draw with them; each list in file order,
     // so a definition may start "from" any one before it.
-    if (!o.Check({"brushes", "paints", "strokes", "surfaces", "styles", "defaultStyle"}) ||
+    const host::JsonValue* canvas = o.Has("canvas");
+    if (!o.Check({"brushes", "paints", "strokes", "surfaces", "styles", "canvas", "defaultStyle"}) ||
         !ReadList(b, o, "brushes", ReadBrush) || !ReadList(b, o, "paints", ReadPaint) ||
         !ReadList(b, o, "strokes", ReadStroke) || !ReadList(b, o, "surfaces", ReadSurface) ||
-        !ReadList(b, o, "styles", ReadJsonStyle)) {
+        !ReadList(b, o, "styles", ReadJsonStyle) ||
+        (canvas && !ReadJsonCanvas(b, *canvas, o.PathOf("canvas")))) {
       *error = b.ctx.error;
       return false;
     }

@@ -39,4 +39,7 @@ PwObject* JsonNewMaterial(ArtJsonBuild& b, host::JsonObject& o, host::Class_ID c
 // "styles[i]": one style definition.
 bool ReadJsonStyle(ArtJsonBuild& b, const host::JsonValue& v, const std::string& path);
 
+// "canvas": the settings of the scene's canvas (the library's default one).
+bool ReadJsonCanvas(ArtJsonBuild& b, const host::JsonValue& v, const std::string& path);
+
 }  // namespace pw

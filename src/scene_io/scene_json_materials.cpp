@@ -47,8 +47,8 @@ BitmapTex* JsonTexture(JsonSceneBuild& b, const JsonValue& v, const std::string&
     return nullptr;
   }
   const std::string resolved = ctx.Resolve(file);
-  std::error_code ec;
-  if (!std::filesystem::exists(resolved, ec)) ctx.Warn(filePath, "texture '" + resolved + "' not found");
+  // Found beside the description or, by its file name, in a map folder.
+  if (!host::ResolveMapPath(resolved)) ctx.Warn(filePath, "texture '" + resolved + "' not found");
   auto* tex = b.Keep(new BitmapTex());
   tex->SetMapName(resolved);
   tex->SetMapChannel(channel);

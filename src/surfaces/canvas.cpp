@@ -5,9 +5,11 @@
 #include <optional>
 #include <system_error>
 
+#include "frame/progress.h"
 #include "host/imaging/image_io.h"
 #include "host/services/interface.h"
 #include "plugin/class_ids.h"
+#include "surfaces/canvas_shade.h"
 #include "surfaces/legacy_block.h"
 
 namespace pw {
@@ -20,9 +22,14 @@ const host::ParamBlockDescID kLayout[] = {
     {host::TYPE_ANGLE, nullptr, true, kCanvasLightElevation},
 };
 
-bool IsFile(const std::filesystem::path& p) {
+constexpr const char* kApplyCaption = "Applying Canvas Texture";
+
+// A path as the missing-file report lists it: absolute, so the same file
+// named two ways is listed once.
+std::string FullPath(const std::filesystem::path& p) {
   std::error_code ec;
-  return std::filesystem::is_regular_file(p, ec);
+  const std::filesystem::path full = std::filesystem::absolute(p, ec);
+  return (ec ? p : full).lexically_normal().string();
 }
 
 }  // namespace
@@ -30,16 +37,6 @@ bool IsFile(const std::filesystem::path& p) {
 const host::ParamVersionDesc& CanvasBlockLayout() {
   static const host::ParamVersionDesc desc{kLayout, 3, kCanvasBlockVersion};
   return desc;
-}
-
-std::string ResolveMapFile(const std::string& name) {
-  if (name.empty() || IsFile(name)) return name;
-  if (std::optional<std::filesystem::path> maps = host::MapsDir()) {
-    const std::filesystem::path given(name);
-    if (given.is_relative() && IsFile(*maps / given)) return (*maps / given).string();
-    if (given.has_filename() && IsFile(*maps / given.filename())) return (*maps / given.filename()).string();
-  }
-  return name;
 }
 
 PwCanvas::PwCanvas(bool loading) {
@@ -111,6 +108,7 @@ void PwCanvas::SetTextureName(const std::string& name) {
   if (textureName_ == name) return;
   textureName_ = name;
   field_.Clear();
+  loadReported_ = false;
   NotifyChanged(0);
 }
 
@@ -118,12 +116,23 @@ void PwCanvas::SetNameIsFile(bool on) {
   if (nameIsFile_ == on) return;
   nameIsFile_ = on;
   field_.Clear();
+  loadReported_ = false;
   NotifyChanged(0);
 }
 
 std::vector<std::string> PwCanvas::AuxFiles() const {
   if (!nameIsFile_ || textureName_.empty()) return {};
   return {textureName_};
+}
+
+void PwCanvas::EnumAuxFiles(std::vector<std::string>& files, bool missingOnly) {
+  if (!nameIsFile_ || textureName_.empty()) return;
+  const std::optional<std::filesystem::path> found = host::ResolveMapPath(textureName_);
+  if (!missingOnly) {
+    files.push_back(FullPath(found ? *found : std::filesystem::path(textureName_)));
+  } else if (textureOn_ && !found && field_.Empty()) {
+    files.push_back(FullPath(textureName_));
+  }
 }
 
 bool PwCanvas::LoadTexture(std::string* error) {
@@ -134,9 +143,14 @@ bool PwCanvas::LoadTexture(std::string* error) {
     if (error) *error = "canvas texture \"" + textureName_ + "\" names an image device, which cannot be read here";
     return false;
   }
+  const std::optional<std::filesystem::path> found = host::ResolveMapPath(textureName_);
+  if (!found) {
+    if (error) *error = textureName_ + ": file not found";
+    return false;
+  }
   host::Bitmap image;
   std::string why;
-  if (!host::ReadImage(ResolveMapFile(textureName_), image, &why)) {
+  if (!host::ReadImage(found->string(), image, &why)) {
     if (error) *error = why;
     return false;
   }
@@ -147,7 +161,33 @@ bool PwCanvas::LoadTexture(std::string* error) {
   return true;
 }
 
+void PwCanvas::UnloadTexture() {
+  field_.Clear();
+  loadReported_ = false;
+}
+
 bool PwCanvas::SetTextureImage(const host::Bitmap& image) { return BuildCanvasSlopeField(image, field_); }
+
+bool PwCanvas::LoadAuxFiles(host::TimeValue) {
+  std::string error;
+  if (LoadTexture(&error)) return true;
+  const bool missing = nameIsFile_ && !host::ResolveMapPath(textureName_);
+  if (!missing && !loadReported_) {
+    loadReported_ = true;
+    host::WarningMessage("Unable to load texture image \"%s\" for canvas \"%s\"\n%s", textureName_.c_str(),
+                         GetName().c_str(), error.c_str());
+  }
+  return false;
+}
+
+void PwCanvas::Apply(host::Bitmap& image, host::TimeValue t, PwRenderProgress& progress) const {
+  if (!field_.Usable()) return;
+  progress.push(kApplyCaption);
+  host::Interval valid = host::FOREVER;
+  const CanvasLight light = MakeCanvasLight(GetLightColor(t, valid), GetLightAngle(t, valid), GetLightElevation(t, valid));
+  ShadeWithCanvas(field_, light, image, &progress);
+  progress.pop();
+}
 
 void PwCanvas::ResetToDefaults(bool removeAnimation) {
   PwObject::ResetToDefaults(removeAnimation);
@@ -167,6 +207,7 @@ host::ReferenceTarget* PwCanvas::Clone(host::RemapDir& remap) {
   copy->textureName_ = textureName_;
   copy->nameIsFile_ = nameIsFile_;
   copy->field_ = field_;
+  copy->loadReported_ = loadReported_;
   return copy;
 }
 
@@ -188,7 +229,7 @@ host::IOResult PwCanvas::SaveExtraChunk(host::ISave* isave, int i) {
   }
 }
 
-void PwCanvas::BeforeLoad() { field_.Clear(); }
+void PwCanvas::BeforeLoad() { UnloadTexture(); }
 
 host::IOResult PwCanvas::LoadExtraChunk(host::ILoad* iload, std::uint16_t chunkId) {
   switch (chunkId) {

@@ -9,10 +9,18 @@
 
 #include "host/core/color.h"
 #include "host/params/paramblock_legacy.h"
+#include "host/shading/scene_aux_files.h"
+#include "library/aux_file_holder.h"
 #include "library/pw_object.h"
 #include "surfaces/canvas_slopes.h"
 
+namespace host {
+class Bitmap;
+}
+
 namespace pw {
+
+class PwRenderProgress;
 
 // Entries of the canvas's older-style block.
 enum CanvasParam : int {
@@ -32,7 +40,7 @@ inline constexpr std::uint16_t kCanvasChunkSwitches = 101;  // i32 texture on, i
 inline constexpr std::uint16_t kCanvasChunkTexture = 102;   // the texture name, zero-terminated
 inline constexpr std::uint16_t kCanvasVersion = 1;
 
-class PwCanvas : public PwObject {
+class PwCanvas : public PwObject, public host::AuxFileProvider, public PwAuxFileHolder {
  public:
   // A fresh canvas: white light from 225 degrees at 45 degrees elevation,
   // texture on, no texture named yet.
@@ -64,16 +72,32 @@ class PwCanvas : public PwObject {
   void SetNameIsFile(bool on);
   // The files the canvas depends on (the texture, when it names a file).
   std::vector<std::string> AuxFiles() const;
+  // host::AuxFileProvider: the texture, as the file it resolves to; with
+  // missingOnly, only when it is used (texture on) and cannot be found.
+  void EnumAuxFiles(std::vector<std::string>& files, bool missingOnly) override;
 
   // Reads the texture and builds the slope field. Succeeds at once when the
   // texture is off, unnamed or already loaded. A file name that does not
-  // exist as given is looked for in the installation's Maps folder. On
-  // failure the field stays empty and *error (when given) says why.
+  // exist as given is looked for in the bitmap search folders (the
+  // installation's Maps folder among them). On failure the field stays
+  // empty and *error (when given) says why.
   bool LoadTexture(std::string* error = nullptr);
-  void UnloadTexture() { field_.Clear(); }
+  void UnloadTexture();
   const CanvasSlopeField& SlopeField() const { return field_; }
   // Builds the field from an image already in memory.
   bool SetTextureImage(const host::Bitmap& image);
+
+  // PwAuxFileHolder: the texture is read before a render's frames. A file
+  // that exists but cannot be read is reported once until the name changes
+  // or the texture is let go; a missing one is the render's missing-file
+  // report's to name.
+  bool LoadAuxFiles(host::TimeValue t) override;
+  void UnloadAuxFiles() override { UnloadTexture(); }
+
+  // Embosses the paper into `image` (red, green and blue; alpha is kept)
+  // with the light at t, under the caption "Applying Canvas Texture". Does
+  // nothing while no usable texture is loaded.
+  void Apply(host::Bitmap& image, host::TimeValue t, PwRenderProgress& progress) const;
 
   void ResetToDefaults(bool removeAnimation) override;
   host::ReferenceTarget* Clone(host::RemapDir& remap) override;
@@ -92,11 +116,7 @@ class PwCanvas : public PwObject {
   std::string textureName_;
   bool nameIsFile_ = true;
   CanvasSlopeField field_;
+  bool loadReported_ = false;  // a failed load was reported for this texture
 };
-
-// Where a texture name points: the name itself when that file exists, else
-// the same name, then its file name alone, in the Maps folder; the name as
-// given when none exists.
-std::string ResolveMapFile(const std::string& name);
 
 }  // namespace pw

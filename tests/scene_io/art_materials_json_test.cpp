@@ -270,7 +270,7 @@ TEST_F(ArtMaterialsJson, MistakesAreErrorsThatSayWhatThereIs) {
       {"kind twice in the order", R"j({"styles": [{"name": "S", "lineOrder": ["Fold", "Fold"]}]})j",
        "lineOrder[1]: 'Fold' is listed twice"},
       {"unknown key", R"j({"brushes": [{"name": "B", "width": 3}]})j", "artMaterials.brushes[0].width: unknown key"},
-      {"unknown section", R"j({"canvas": []})j", "artMaterials.canvas: unknown key"},
+      {"unknown section", R"j({"canvases": []})j", "artMaterials.canvases: unknown key"},
       {"name taken", R"j({"brushes": [{"name": "Circle (1 pixel)"}]})j",
        "artMaterials.brushes[0].name: the library has a brush named 'Circle (1 pixel)' already"},
       {"name twice", R"j({"paints": [{"name": "P"}, {"name": "P"}]})j",

@@ -147,10 +147,11 @@ fs::path Tidy(fs::path p) {
 }
 
 DirLookup LookUpInstallDir(const InterfaceState& s) {
-  DirLookup r{true, std::nullopt};
+  DirLookup r{true, std::nullopt, false};
   std::error_code ec;
   const char* home = std::getenv("PENWRIGHT_HOME");
   if (home && *home) {
+    r.named = true;
     fs::path p = Tidy(fs::absolute(home, ec));
     if (ec) p = home;
     if (!(r.dir = ExistingDir(p)))
@@ -169,11 +170,11 @@ DirLookup LookUpInstallDir(const InterfaceState& s) {
 }
 
 DirLookup LookUpSubdir(const char* name) {
-  DirLookup r{true, std::nullopt};
+  DirLookup r{true, std::nullopt, false};
   std::optional<fs::path> install = InstallDir();
   if (!install) return r;  // already reported
   fs::path dir = *install / name;
-  if (!(r.dir = ExistingDir(dir)))
+  if (!(r.dir = ExistingDir(dir)) && TheInterfaceState().installDir.named)
     WarningMessage("The %s folder \"%s\" is missing.\nReinstall Penwright or set PENWRIGHT_HOME to its installation folder.",
                    name, dir.c_str());
   return r;

@@ -40,6 +40,7 @@ using LineReader = std::function<bool(std::string& line)>;
 struct DirLookup {
   bool resolved = false;
   std::optional<std::filesystem::path> dir;  // empty: unavailable
+  bool named = false;  // the folder was named by PENWRIGHT_HOME (not found next to the program)
 };
 
 // Everything the services keep for the process. Copyable, so a test can save
@@ -97,7 +98,9 @@ Answer YesNoCancelQuestion(Answer defaultAnswer, const char* format, ...) __attr
 
 // The installation directory: $PENWRIGHT_HOME when set, else the folder of
 // the executable; and its "Maps" and "Help" subfolders. Looked up once per
-// process; a folder that does not exist is reported once and is unavailable.
+// process; a folder that does not exist is unavailable, and reported once
+// when PENWRIGHT_HOME named the installation (a program run from its build
+// folder has no Maps or Help beside it, and that is no fault).
 std::optional<std::filesystem::path> InstallDir();
 std::optional<std::filesystem::path> MapsDir();
 std::optional<std::filesystem::path> HelpDir();

@@ -48,6 +48,8 @@ void AddMapSearchDir(const std::filesystem::path& dir) {
 
 void ClearMapSearchDirs() { Dirs().clear(); }
 
+const std::vector<std::filesystem::path>& MapSearchDirs() { return Dirs(); }
+
 std::optional<std::filesystem::path> ResolveMapPath(const std::string& name) {
   if (name.empty()) return std::nullopt;
   const std::filesystem::path path(name);

@@ -28,6 +28,7 @@ std::vector<std::string> CollectAuxFiles(ReferenceMaker* root, bool missingOnly)
 // says (a relative name, or a file moved with its scene).
 void AddMapSearchDir(const std::filesystem::path& dir);
 void ClearMapSearchDirs();
+const std::vector<std::filesystem::path>& MapSearchDirs();
 
 // The file a bitmap name refers to: the name itself when it exists, else
 // the first search folder holding a file of that name (its last path
