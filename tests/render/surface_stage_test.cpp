@@ -184,6 +184,36 @@ TEST_F(SurfaceFrameTest, MatteBoxCutsTheBackgroundIntoWhatIsBehindIt) {
   EXPECT_GT(opaque, 200);
 }
 
+TEST_F(SurfaceFrameTest, MatteObjectCutsTheBackgroundOutOfAShadedOneBehind) {
+  host::INode* far = box("Far", {0.0f, 0.0f, -4.0f}, 3.0f);
+  host::INode* near = box("Near", {0.0f, 0.0f, 2.0f}, 0.8f);
+  probe(far, {1.0f, 0.0f, 0.0f});
+  probe(near, {0.0f, 1.0f, 0.0f});
+  // The far box keeps its own material through another style; the near one
+  // draws with the default style, made matte.
+  ASSERT_TRUE(surface().SetKind(static_cast<int>(pw::SurfaceKind::Matte)));
+  pw::PwObjectLibrary* library = pw::GetCurrentLibrary(scene->Root());
+  int own = -1;
+  for (int i = 0; i < library->Capacity() && own < 0; ++i)
+    if (pw::IsStyle(library->Get(i)) && library->Get(i)->GetName() == "Max Material") own = i;
+  ASSERT_GE(own, 0);
+  ASSERT_TRUE(pw::AssignStyle(*far, *library, own));
+  ASSERT_EQ(renderOnce(), 1);
+  const host::BMM_Color_64 cut{0, 0, 65535, 65535};
+  const host::BMM_Color_64 red{65535, 0, 0, 65535};
+  EXPECT_EQ(pixel(kImageWidth / 2, kImageHeight / 2), cut) << "the matte box shows the background, opaque";
+  int cutCount = 0, redCount = 0;
+  for (int y = 0; y < kImageHeight; ++y)
+    for (int x = 0; x < kImageWidth; ++x) {
+      const host::BMM_Color_64 p = pixel(x, y);
+      cutCount += p == cut;
+      redCount += p == red;
+      EXPECT_TRUE(p == cut || p == red || p == kBackground) << x << "," << y;
+    }
+  EXPECT_GT(cutCount, 20);
+  EXPECT_GT(redCount, cutCount) << "the far box shows round the cut";
+}
+
 TEST_F(SurfaceFrameTest, NoneKindDrawsNothing) {
   host::INode* far = box("Far", {0.0f, 0.0f, -4.0f}, 3.0f);
   probe(far, {1.0f, 0.0f, 0.0f});
