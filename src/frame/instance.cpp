@@ -24,6 +24,35 @@ void PwRenderInstance::setOwnedMaterial(host::Mtl* m) {
   standin_.reset(m);
 }
 
+namespace {
+
+int subMaterialId(host::Mtl& m, int mtlId) {
+  const int subs = m.NumSubMtls();
+  if (subs <= 0 || mtlId <= 0) return 0;
+  return mtlId % subs;
+}
+
+}  // namespace
+
+host::Color PwRenderInstance::colour(int kind, int mtlId, bool backFace) const {
+  if (!mtl) return {};
+  const int id = subMaterialId(*mtl, mtlId);
+  switch (kind) {
+    case kAmbient: return mtl->GetAmbient(id, backFace);
+    case kDiffuse: return mtl->GetDiffuse(id, backFace);
+    case kSpecular: return mtl->GetSpecular(id, backFace);
+    default: return {};
+  }
+}
+
+std::uint16_t PwRenderInstance::opacity(int mtlId, bool backFace) const {
+  if (!mtl) return 65535;
+  float o = 1.0f - mtl->GetXParency(subMaterialId(*mtl, mtlId), backFace);
+  if (!(o >= 0.0f)) o = 0.0f;  // NaN too
+  if (o > 1.0f) o = 1.0f;
+  return static_cast<std::uint16_t>(o * 65535.0f);
+}
+
 std::uint32_t PwRenderInstance::MtlRequirements(int mtlNum, int /*faceNum*/) {
   return mtl ? mtl->Requirements(mtlNum) : 0u;
 }

@@ -52,6 +52,20 @@ class PwRenderInstance : public host::RenderInstance {
   void setOwnedMaterial(host::Mtl* m);
   bool ownsMaterial() const { return standin_.get() != nullptr; }
 
+  // Colour kinds of the instance's material the surface pass asks for.
+  enum ColourKind : int { kAmbient = 0, kDiffuse = 1, kSpecular = 2 };
+  // A colour of the material for a face's material id and side; the id is
+  // taken modulo the number of sub-materials (0 without any). Black without
+  // a material or for an unknown kind.
+  host::Color colour(int kind, int mtlId, bool backFace) const;
+  // The material's opacity for that id and side, 0..65535 (opaque without
+  // a material).
+  std::uint16_t opacity(int mtlId, bool backFace) const;
+
+  // Three unit corner normals per face in camera space (face i at 3 i),
+  // worked out once per frame on first use.
+  const std::vector<host::Point3>& faceCornerNormals() { return cornerNormals(); }
+
   // The mesh changed: answers computed from the old one are stale.
   void meshChanged() { cornerNormalsValid_ = false; }
 

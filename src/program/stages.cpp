@@ -6,6 +6,7 @@
 #include "program/canvas_stage.h"
 #include "render/aux_files.h"
 #include "render/render_stages.h"
+#include "render/surface_stage.h"
 
 namespace pw {
 
@@ -14,6 +15,7 @@ void PlugInRenderStages() {
   if (!stages.lines) stages.lines = std::make_shared<PwLineStage>();
   if (!stages.canvas) stages.canvas = std::make_shared<PwCanvasStage>();
   if (!stages.auxFiles) stages.auxFiles = std::make_shared<PwSceneAuxFiles>();
+  if (!stages.surfaces) stages.surfaces = std::make_shared<PwSurfaceStage>();
 }
 
 }  // namespace pw

@@ -45,7 +45,7 @@ std::vector<host::ReferenceMaker*> renderNoticeRoots(const PwRenderRun& run) {
   for (const auto& inst : run.instances) roots.push_back(inst->node);
   for (PwObject* material : run.materialsInUse) roots.push_back(material);
   if (!run.vectorMode()) {
-    for (const PwLightEntry& light : run.lights.entries) roots.push_back(light.node);
+    for (const PwLightRenderContext& light : run.lights.entries) roots.push_back(light.node);
     roots.push_back(run.environmentMap);
   }
   return roots;

@@ -27,13 +27,15 @@ struct PwGatherOptions {
 
 PwGatherOptions gatherOptions(const PwPenwrightRenderParams& params);
 
-struct PwLightEntry {
+// A light the surfaces are shaded with: a scene light with the descriptor
+// its object made for the run, or a host default light (no node).
+struct PwLightRenderContext {
   host::INode* node = nullptr;  // none for a default light
   std::unique_ptr<host::ObjLightDesc> desc;
 };
 
 struct PwLightList {
-  std::vector<PwLightEntry> entries;
+  std::vector<PwLightRenderContext> entries;
   bool usingDefaultLights = false;
 };
 

@@ -56,7 +56,7 @@ std::vector<host::MtlBase*> gatherTextureMaps(const std::vector<std::unique_ptr<
   walk.out = &maps;
   walk.seen = &seen;
   for (PwObject* material : materialsInUse) material->EnumRefHierarchy(walk);
-  for (const PwLightEntry& light : lights.entries)
+  for (const PwLightRenderContext& light : lights.entries)
     if (light.node) light.node->EnumRefHierarchy(walk);
   if (environmentMap) environmentMap->EnumRefHierarchy(walk);
   return maps;

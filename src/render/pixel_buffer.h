@@ -80,6 +80,21 @@ struct PwPixelBuffer {
   void releaseChain(std::int32_t first);
   // Empties the pool: no record is chained any more.
   void freePool();
+
+  // Whether an opaque record of the pixel's chain lies nearer than depth:
+  // a fragment there would never show, so it need not be shaded.
+  bool isHidden(float depth, std::size_t pixel) const;
+  // Puts a fragment into the pixel's chain by depth. An opaque fragment cuts
+  // off everything behind it; one behind an opaque record is dropped. False
+  // only when a pool record was needed and memory ran out.
+  bool insert(const PwFragment& fragment, std::size_t pixel);
+  // Composites every pixel's chain, farthest first, into its front record
+  // (additive fragments add and saturate, the rest are laid over), then
+  // empties the pool.
+  void resolve();
+
+ private:
+  std::vector<std::int32_t> chainScratch_;  // one chain's records while resolving
 };
 
 }  // namespace pw

@@ -22,7 +22,7 @@ bool shadesSurfaces(const PwRenderRun& run) { return !(run.vectorMode() && !run.
 bool updateLights(PwRenderRun& run) {
   PwLightRendContext context(run);
   const host::Matrix3& worldToCam = run.view.cameraFromWorld();
-  for (PwLightEntry& light : run.lights.entries) {
+  for (PwLightRenderContext& light : run.lights.entries) {
     host::ObjLightDesc& desc = *light.desc;
     if (!desc.Update(run.time, context, &run.globalContext, false, false)) return false;
     desc.UpdateGlobalLightLevel(run.frameParams.globalLightLevel);
@@ -53,6 +53,7 @@ bool stageFrameSetup(PwRenderRun& run, host::ReferenceTarget* renderer) {
   const std::vector<host::ReferenceMaker*> materials(run.materialsInUse.begin(), run.materialsInUse.end());
   notifyRender(materials, PwRenderNotice::BeforeRender, run.time);
   fillGlobalContext(run, renderer);
+  run.shade.ambient = run.frameParams.ambient;
   if (shadesSurfaces(run)) {
     if (!updateLights(run)) return false;
     if (!run.vectorMode() && run.stages.surfaces) {

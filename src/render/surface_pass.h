@@ -24,6 +24,7 @@ struct PwShadeSetup {
   bool doMaps = true;
   bool filterMaps = true;
   int nLights = 0;
+  host::Color ambient;  // the frame's ambient light
 };
 
 struct PwSurfaceFrame {

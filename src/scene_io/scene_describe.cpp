@@ -156,7 +156,7 @@ void PrintLights(std::string& out, host::SceneRoot* root, const PwGatherOptions&
   gatherLights(root, root->defaultLights.data(), static_cast<int>(root->defaultLights.size()), options, lights);
   Put(out, "\nLights: %zu%s\n", lights.entries.size(),
               lights.usingDefaultLights ? " (the scene has none: the host's default lighting applies)" : "");
-  for (const PwLightEntry& e : lights.entries) {
+  for (const PwLightRenderContext& e : lights.entries) {
     if (!e.node) {
       const host::LightState& ls = e.desc->ls;
       Put(out, "  default: %s, colour %s x %.3g, riding with the camera\n", LightTypeName(ls.type),

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -314,6 +315,41 @@ TEST_F(CliRenderTest, CtrlCCancelsWithoutReplacingFiles) {
     if (name != "shot0499.png") {
       EXPECT_EQ(Read(name).Width(), 200) << name;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A real mesh filled with its own material, no lines, over a red
+// background: every pixel is either the mesh's grey or the background
+// untouched (surfaces are not antialiased), and the mesh's pixels
+// show shading rather than one flat colour.
+TEST_F(CliRenderTest, ARealMeshsSurfacesCoverItOpaqueOverTheBackground) {
+  const RunResult r = Run({"render", PW_TESTDATA_DIR "/suzanne2.glb", "--style", "Max Material", "--set",
+                           "linesOn=false", "--background", "1,0,0", "--width", "160", "--height", "120", "--depth",
+                           "16", "-o", Path("surfaces.png")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const host::Bitmap image = Read("surfaces.png");
+  int covered = 0, background = 0;
+  std::set<int> greys;
+  for (int y = 0; y < image.Height(); ++y) {
+    for (int x = 0; x < image.Width(); ++x) {
+      const host::BMM_Color_64 p = image.GetPixel(x, y);
+      if (p.r == 65535 && p.g == 0 && p.b == 0) {
+        ++background;
+      } else {
+        // The grey material under a white light, nothing mixed with the red.
+        EXPECT_TRUE(p.r == p.g && p.g == p.b) << x << "," << y << ": " << p.r << " " << p.g << " " << p.b;
+        ++covered;
+        greys.insert(p.g >> 8);
+      }
+    }
+  }
+  const int all = image.Width() * image.Height();
+  EXPECT_GT(covered, all / 20) << "the mesh is filled";
+  EXPECT_GT(background, all / 3) << "around it the background stays";
+  EXPECT_GT(greys.size(), 20u) << "lit by the default light, not flat";
 }
 
 }  // namespace
