@@ -345,7 +345,7 @@ TEST(SwfMovie, StopsDefiningShapesPastTheLastId) {
   EXPECT_EQ(m.ShapeCount(), 65535u);
   Bytes file;
   m.Write(file);
-  const std::vector<Tag> tags = Tags(file, 8 + 5 + 4);  // 10 x 10 px: 5-byte RECT
+  const std::vector<Tag> tags = Tags(file, 8 + 6 + 4);  // 10 x 10 px: 9-bit fields, a 6-byte RECT
   std::size_t shapes = 0, places = 0;
   for (const Tag& t : tags) {
     shapes += t.code == kTagDefineShape4;
