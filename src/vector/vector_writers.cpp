@@ -1,0 +1,15 @@
+#include "vector/vector_format_ai.h"
+#include "vector/vector_format_dxf.h"
+#include "vector/vector_writer.h"
+
+namespace pw {
+
+std::unique_ptr<PwVectorFormat> CreateVectorFormat(int index) {
+  switch (index) {
+    case static_cast<int>(PwVectorFormatId::Illustrator): return std::make_unique<PwVectorFormatAI>();
+    case static_cast<int>(PwVectorFormatId::Dxf): return std::make_unique<PwVectorFormatDXF>();
+    default: return nullptr;  // the Flash writer plugs in here
+  }
+}
+
+}  // namespace pw
