@@ -32,6 +32,8 @@ class Bitmap;
 
 namespace pw {
 
+class PwRenderProgress;
+
 struct PwVectorColor {
   std::uint16_t r = 0, g = 0, b = 0, a = 0xFFFF;
   friend constexpr bool operator==(const PwVectorColor&, const PwVectorColor&) = default;
@@ -82,6 +84,7 @@ struct PwVectorFrameInfo {
   double framesPerSecond = 30.0;
   int frameCount = 1;                        // frames in the sequence
   int frameNumber = 0;                       // the frame's number as the file names show it
+  PwRenderProgress* progress = nullptr;      // for writers that work long on their own; may be null
 };
 
 // The object BeginObject starts.
