@@ -197,6 +197,7 @@ bool PwVectoriser::BeginFrame(PwRenderRun& run, host::Bitmap* preview) {
   w.bounds[2] = static_cast<float>(r.x1 + 1);
   w.bounds[3] = static_cast<float>(r.y1 + 1);
   CollectFrameInfo(run, w.frameInfo);
+  w.frameInfo.progress = &run.progress;
   const std::int64_t frame = FrameNumber(run.time, run.ticksPerFrame(), run.sequence.fileNumberBase);
   w.frameInfo.frameNumber = static_cast<int>(frame);
   if (outputOn) {

@@ -64,34 +64,50 @@ bool PwVectorFormatSWF::BeginFrame(bool output, bool previewWanted, bool surface
   return ok;
 }
 
-void PwVectorFormatSWF::BeginObject(const PwVectorObject& object) { surfaces_ = object.surfaces; }
-
-void PwVectorFormatSWF::BeginSurfaces() {
-  const bool toMovie = movieOpen_ && outputOn;
-  if (!surfaces_ || (!toMovie && !previewOn)) return;
+void PwVectorFormatSWF::BeginObject(const PwVectorObject& object) {
+  // The object's surface source lives only for this call, and whether the
+  // object gets surfaces at all is known only when BeginSurfaces comes; so
+  // the polygons are fetched now and kept until then.
+  havePolygons_ = false;
+  polygons_.clear();
+  if (!object.surfaces || !WantsSurfaces() || !((movieOpen_ && outputOn) || previewOn)) return;
   PwRenderProgress* progress = frameInfo.progress;
   if (progress) progress->push("Vectorizing...");
-  if (surfaces_->BuildPolygons(polygons_)) {
-    // Farthest first; faces of equal depth keep their mesh order, so the
-    // same scene always gives the same file.
-    std::stable_sort(polygons_.begin(), polygons_.end(),
-                     [](const PwVectorPolygonRecord& a, const PwVectorPolygonRecord& b) { return a.depth < b.depth; });
-    const std::size_t n = polygons_.size();
-    for (std::size_t i = 0; i < n; ++i) {
-      const PwVectorPolygonRecord& r = polygons_[i];
-      const int count = std::clamp(r.count, 0, PwVectorPolygonRecord::kMaxPoints);
-      if (toMovie) {
-        points_.clear();
-        for (int k = 0; k < count; ++k) points_.push_back({r.points[k].x, r.points[k].y});
-        movie_.AddPolygon(FillRgba(r.color), points_);
-      }
-      PreviewFillPolygon(PwVectorPolygon{std::span<const PwVectorPoint>(r.points, static_cast<std::size_t>(count))},
-                         r.color);
-      if (progress && (i & 1023) == 1023) progress->update(static_cast<double>(i + 1) / static_cast<double>(n));
-    }
-    if (toMovie) movie_.EndSurfaces();
-  }
+  havePolygons_ = object.surfaces->BuildPolygons(polygons_);
   if (progress) progress->pop();
+}
+
+void PwVectorFormatSWF::BeginSurfaces() {
+  if (!havePolygons_) return;
+  havePolygons_ = false;
+  const bool toMovie = movieOpen_ && outputOn;
+  PwRenderProgress* progress = frameInfo.progress;
+  if (progress) progress->push("Vectorizing...");
+  // Farthest first; faces of equal depth keep their mesh order, so the
+  // same scene always gives the same file.
+  std::stable_sort(polygons_.begin(), polygons_.end(),
+                   [](const PwVectorPolygonRecord& a, const PwVectorPolygonRecord& b) { return a.depth < b.depth; });
+  const std::size_t n = polygons_.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const PwVectorPolygonRecord& r = polygons_[i];
+    const int count = std::clamp(r.count, 0, PwVectorPolygonRecord::kMaxPoints);
+    if (toMovie) {
+      points_.clear();
+      for (int k = 0; k < count; ++k) points_.push_back({r.points[k].x, r.points[k].y});
+      movie_.AddPolygon(FillRgba(r.color), points_);
+    }
+    PreviewFillPolygon(PwVectorPolygon{std::span<const PwVectorPoint>(r.points, static_cast<std::size_t>(count))},
+                       r.color);
+    if (progress && (i & 1023) == 1023) progress->update(static_cast<double>(i + 1) / static_cast<double>(n));
+  }
+  if (toMovie) movie_.EndSurfaces();
+  polygons_.clear();
+  if (progress) progress->pop();
+}
+
+void PwVectorFormatSWF::EndObject() {
+  havePolygons_ = false;
+  polygons_.clear();
 }
 
 void PwVectorFormatSWF::DrawSegment(const PwVectorPoint& p0, const PwVectorPoint& p1) {

@@ -2,7 +2,8 @@
 // rendered frame at the scene's frame rate.
 //
 // It builds its surfaces itself: for each object it asks the object's
-// surface source for the visible polygons, paints them farthest first and
+// surface source for the visible polygons (under the progress caption
+// "Vectorizing..."), paints them farthest first and
 // merges polygons that follow one another in one colour into one shape.
 // Lines become line styles of the object's width and colour, dashes cut
 // into separate pieces; all line shapes of a frame lie above its surfaces.
@@ -32,6 +33,7 @@ class PwVectorFormatSWF final : public PwVectorFormat {
   void BeginSurfaces() override;
   void DrawSegment(const PwVectorPoint& p0, const PwVectorPoint& p1) override;
   void EndLines() override;
+  void EndObject() override;
   bool EndFrame() override;
   bool EndSequence() override;
   bool OneFilePerFrame() const override { return false; }
@@ -47,7 +49,7 @@ class PwVectorFormatSWF final : public PwVectorFormat {
   swf::Movie movie_;
   bool movieOpen_ = false;       // the movie has begun (its file is open)
   bool idsReported_ = false;     // the out-of-ids message was shown
-  PwVectorSurfaceSource* surfaces_ = nullptr;
+  bool havePolygons_ = false;  // polygons_ holds the current object's surfaces
   std::vector<PwVectorPolygonRecord> polygons_;
   std::vector<swf::Point> points_;
   std::vector<DashInterval> dashes_;

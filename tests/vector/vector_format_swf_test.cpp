@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -171,6 +172,35 @@ TEST_F(SwfWriter, DashesAreCutIntoPieces) {
   EXPECT_EQ(lines.paths[1], (Path{{0, 1000}, {840, 1000}}));
   EXPECT_EQ(lines.paths[2], (Path{{1280, 1000}, {2120, 1000}}));
   EXPECT_EQ(lines.lines, 1);
+}
+
+TEST_F(SwfWriter, SurfacesOnlyForObjectsThatAskForThem) {
+  // The source lives only during BeginObject; an object whose style draws no
+  // surface gets no BeginSurfaces and must leave no shape behind.
+  PwVectorFormatSWF w;
+  w.SetParameters(PwVectorFormatParamsSWF{});
+  w.BeginSequence();
+  w.fileName = file.string();
+  w.bounds[2] = 100;
+  w.bounds[3] = 100;
+  ASSERT_TRUE(w.BeginFrame(true, false, true, true));
+  for (int i = 0; i < 2; ++i) {
+    auto src = std::make_unique<FakeSurfaces>();
+    src->polygons = {Triangle(10, 10, 40, -5, {0xFFFF, 0, 0, 0xFFFF})};
+    PwVectorObject object;
+    object.surfaces = src.get();
+    w.BeginObject(object);
+    src.reset();
+    if (i == 1) {
+      w.BeginSurfaces();
+      w.EndSurfaces();
+    }
+    w.EndObject();
+  }
+  ASSERT_TRUE(w.EndFrame());
+  ASSERT_TRUE(w.EndSequence());
+  const Bytes bytes = ReadAll(file);
+  EXPECT_EQ(Count(FileTags(bytes), kTagDefineShape4), 1);
 }
 
 TEST_F(SwfWriter, FailuresLeaveTheOldFileAlone) {
