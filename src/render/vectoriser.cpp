@@ -31,10 +31,15 @@ std::uint16_t Channel(float v) {
   return static_cast<std::uint16_t>(v * 65535.0f);
 }
 
-PwVectorColor MaterialColor(host::Mtl* mtl, int sub, bool back) {
-  if (!mtl) return PwVectorColor{0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
-  const host::Color c = mtl->GetDiffuse(sub, back);
-  return {Channel(c.r), Channel(c.g), Channel(c.b), Channel(1.0f - mtl->GetXParency(sub, back))};
+// The sub-material's diffuse colour (white without a material) and its
+// opacity as alpha.
+PwVectorColor MaterialColor(host::Mtl* mtl, int sub, bool back, host::Color& diffuse) {
+  if (!mtl) {
+    diffuse = host::Color(1, 1, 1);
+    return PwVectorColor{0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
+  }
+  diffuse = mtl->GetDiffuse(sub, back);
+  return {Channel(diffuse.r), Channel(diffuse.g), Channel(diffuse.b), Channel(1.0f - mtl->GetXParency(sub, back))};
 }
 
 // The little a light needs to light a point with a normal: the point, the
@@ -249,8 +254,8 @@ void PwVectoriser::BuildPolygons(PwRenderRun& run, PwRenderInstance& instance, b
   const int subCount = mtl ? mtl->NumSubMtls() : 0;
   int lastSub = 0;
   bool lastBack = false;
-  PwVectorColor color = MaterialColor(mtl, 0, false);
-  host::Color diffuse = mtl ? mtl->GetDiffuse(0, false) : host::Color(1, 1, 1);
+  host::Color diffuse;
+  PwVectorColor color = MaterialColor(mtl, 0, false, diffuse);
   FacetContext sc(run, instance);
   for (const MeshFace& face : mesh.faces) {
     if (face.faceFlags & FaceExcluded) continue;
@@ -283,8 +288,7 @@ void PwVectoriser::BuildPolygons(PwRenderRun& run, PwRenderInstance& instance, b
     const int sub = (matId != 0 && subCount != 0) ? matId % subCount : 0;
     const bool back = !front;
     if (sub != lastSub || back != lastBack) {
-      color = MaterialColor(mtl, sub, back);
-      if (mtl) diffuse = mtl->GetDiffuse(sub, back);
+      color = MaterialColor(mtl, sub, back, diffuse);
       lastSub = sub;
       lastBack = back;
     }
@@ -308,6 +312,10 @@ void PwVectoriser::BuildPolygons(PwRenderRun& run, PwRenderInstance& instance, b
 }
 
 bool PwVectoriser::DrawSurfaces(PwRenderRun& run, PwRenderInstance& instance, PwStyle&) {
+  return DrawObjectSurfaces(run, instance);
+}
+
+bool PwVectoriser::DrawObjectSurfaces(PwRenderRun& run, PwRenderInstance& instance) {
   if (!writer_) return false;
   PwVectorFormat& w = *writer_;
   if (w.DrawsSurfacesItself()) {

@@ -30,6 +30,9 @@ class PwVectoriser final : public PwVectorRenderer {
   void Finish(PwRenderRun& run) override;
   void Abandon(PwRenderRun& run) override;
 
+  // DrawSurfaces without the style, which polygons do not depend on.
+  bool DrawObjectSurfaces(PwRenderRun& run, PwRenderInstance& instance);
+
   // The writer of the open sequence (null when idle).
   PwVectorFormat* Writer() { return writer_.get(); }
   // What the last frame handed to its writer.
