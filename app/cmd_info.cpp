@@ -11,6 +11,7 @@
 #include "scene_io/scene_describe.h"
 #include "scene_io/scene_input.h"
 #include "style_options.h"
+#include "vector_options.h"
 
 namespace pw::cli {
 
@@ -41,6 +42,7 @@ int RunInfo(const InfoArgs& args) {
   }
 
   std::fputs(DescribeScene(path, scene, info, settings, pb).c_str(), stdout);
+  std::printf("Vector writer: %s\n", DescribeVectorWriter(settings).c_str());
   return std::fflush(stdout) == 0 ? ExitOk : ExitFailed;
 }
 

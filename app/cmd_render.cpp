@@ -65,6 +65,13 @@ Command MakeRenderCommand() {
         "file's own background is black")
       .TypeName("R,G,B")
       .Given(&args->backgroundGiven);
+  c.Add("--mode", &args->mode,
+        "raster (default): pictures; vector: each frame's lines and surfaces as a drawing file named by -o "
+        "(.ai, .dxf or .swf), numbered per frame for AI and DXF sequences, one file for an SWF sequence. The "
+        "format's options are set with --set vectorFormatOptions.NAME=VALUE")
+      .TypeName("raster|vector");
+  c.Add("--format", &args->vectorFormat, "The drawing format of a vector render (default: from the -o extension)")
+      .TypeName("ai|dxf|swf");
   AddStyleOption(c, &args->styling);
   AddArtMaterialsOption(c, &args->styling);
   c.run = [args](const GlobalOptions& globals) { return RunRender(*args, globals); };

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "host/imaging/bitmap.h"
+#include "vector_options.h"
 
 namespace pw::cli {
 
@@ -90,6 +91,13 @@ bool CheckFrames(const RenderArgs& args, RenderPlan* plan, std::string* error) {
 
 bool CheckOutputs(const RenderArgs& args, RenderPlan* plan, std::string* error) {
   if (args.output.empty()) return Fail(error, "-o/--output: no output file given");
+  if (!CheckVectorOutput(args, plan, error)) return false;
+  if (IsVectorPlan(*plan)) {
+    plan->outputPath = args.output;
+    if (!args.linesOut.empty() || !args.surfacesOut.empty())
+      return Fail(error, "--lines-out/--surfaces-out: a vector render draws no picture layers");
+    return true;
+  }
   const std::optional<host::ImageFormat> format = OutputFormatOf(args.output, "-o/--output", error);
   if (!format) return false;
   plan->outputPath = args.output;

@@ -32,6 +32,8 @@ struct RenderArgs {
   std::string surfacesOut;
   bool transparent = false;
   std::string background;  // "R,G,B", 0 to 1 each
+  std::string mode;          // "raster" (default) or "vector"
+  std::string vectorFormat;  // --format: ai, dxf, swf; empty: from the output file
   StyleOptions styling;  // --style, --art-materials
   // Which of the options above appeared.
   bool widthGiven = false;
@@ -89,6 +91,8 @@ struct RenderPlan {
   std::string linesOut;
   std::string surfacesOut;
   StyleOptions styling;
+  // A vector render: the registry index of the drawing format; -1 renders pictures.
+  int vectorFormatIndex = -1;
 };
 
 // Parsers of single option values. Each answers nullopt with one line in

@@ -4,6 +4,7 @@
 
 #include "render_output_check.h"
 #include "style_options.h"
+#include "vector_options.h"
 
 namespace pw::cli {
 
@@ -19,7 +20,8 @@ bool Fail(std::string* error, std::string message) {
 bool CheckFiles(const RenderJob& job, const host::IParamBlock2& block, std::string* error) {
   for (const PlannedFile& f : PlannedFiles(job.plan, block)) {
     std::string why;
-    if (!OutputFormatOf(f.path, f.origin, &why)) return Fail(error, why);
+    const bool drawing = IsVectorPlan(job.plan) && f.path == job.plan.outputPath;
+    if (!drawing && !OutputFormatOf(f.path, f.origin, &why)) return Fail(error, why);
     // A sequence writes its numbered files into the same folder, so the
     // first one stands for them all.
     const std::optional<std::string> first = OutputPathForFrame(f.path, job.frames.range.first, job.frames.numbered);

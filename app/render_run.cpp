@@ -17,6 +17,7 @@
 #include "render/renderer.h"
 #include "render_job.h"
 #include "render_setup.h"
+#include "vector_options.h"
 
 namespace pw::cli {
 
@@ -78,6 +79,16 @@ RunOutcome RenderFrame(PenwrightRenderer& renderer, const RenderJob& job, const 
     const RunOutcome outcome = FailedOrCancelled(progress);
     if (outcome == RunOutcome::Failed) std::fprintf(stderr, "penwright: frame %d could not be rendered\n", frame);
     return outcome;
+  }
+  if (IsVectorPlan(job.plan)) {
+    // The vector writer wrote (and named) the frame's file itself.
+    const std::optional<std::string> drawing =
+        VectorFileForFrame(renderer.Settings(), frame, job.frames.numbered);
+    if (!quiet && drawing) {
+      std::printf("%s\n", drawing->c_str());
+      std::fflush(stdout);
+    }
+    return RunOutcome::Done;
   }
   // The folder was checked before rendering; only a name the frame number
   // cannot be added to fails here.

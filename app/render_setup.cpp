@@ -9,6 +9,7 @@
 #include "render/custom_output.h"
 #include "render/frame_suffix.h"
 #include "scene_io/render_settings_by_name.h"
+#include "vector_options.h"
 #include "render/renderer_paramblock.h"
 
 namespace pw::cli {
@@ -149,6 +150,8 @@ bool ApplyRenderSettings(PwRendererSettings& settings, host::IParamBlock2* block
   std::string why;
   for (const host::RenderSettingText& s : sceneSettings)
     if (!SetRenderSetting(settings, block, s.name, s.value, &why)) return Fail(error, s.place + ": " + why);
+  for (const auto& [name, value] : VectorPlanSettings(plan))
+    if (!SetRenderSetting(settings, block, name, value, &why)) return Fail(error, "-o/--output: " + why);
   for (const SettingAssignment& a : plan.settings)
     if (!SetRenderSetting(settings, block, a.name, a.value, &why)) return Fail(error, "--set: " + why);
   struct CustomFile {

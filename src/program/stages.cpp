@@ -7,6 +7,7 @@
 #include "render/aux_files.h"
 #include "render/render_stages.h"
 #include "render/surface_stage.h"
+#include "render/vectoriser.h"
 
 namespace pw {
 
@@ -16,6 +17,7 @@ void PlugInRenderStages() {
   if (!stages.canvas) stages.canvas = std::make_shared<PwCanvasStage>();
   if (!stages.auxFiles) stages.auxFiles = std::make_shared<PwSceneAuxFiles>();
   if (!stages.surfaces) stages.surfaces = std::make_shared<PwSurfaceStage>();
+  if (!stages.vector) stages.vector = std::make_shared<PwVectoriser>();
 }
 
 }  // namespace pw

@@ -34,7 +34,7 @@ bool runField(PwRenderRun& run, const PwFrameSlots& slots, host::ReferenceTarget
     return false;
   if (!stageObjects(run)) return false;
   if (!stagePrepareImage(run, slots)) return false;
-  if (run.vectorMode() && run.stages.vector) run.stages.vector->EndFrame(run);
+  if (run.vectorMode() && run.stages.vector && !run.stages.vector->EndFrame(run)) return false;
   return true;
 }
 

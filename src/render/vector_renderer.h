@@ -30,7 +30,8 @@ class PwVectorRenderer {
   virtual bool DrawSurfaces(PwRenderRun& run, PwRenderInstance& instance, PwStyle& style) = 0;
   virtual bool DrawLines(PwRenderRun& run, PwRenderInstance& instance, PwStyle& style) = 0;
   virtual void EndObject(PwRenderRun& run, PwRenderInstance& instance) = 0;
-  virtual void EndFrame(PwRenderRun& run) = 0;
+  // False when the frame's file could not be completed (reported).
+  virtual bool EndFrame(PwRenderRun& run) = 0;
   // At Close: completes the file of a run whose last frame succeeded, or
   // abandons it.
   virtual void Finish(PwRenderRun& run) = 0;

@@ -180,7 +180,10 @@ class RecordingVector : public pw::PwVectorRenderer {
     return true;
   }
   void EndObject(pw::PwRenderRun&, pw::PwRenderInstance& i) override { calls.push_back("End " + name(i)); }
-  void EndFrame(pw::PwRenderRun&) override { calls.push_back("EndFrame"); }
+  bool EndFrame(pw::PwRenderRun&) override {
+    calls.push_back("EndFrame");
+    return true;
+  }
   void Finish(pw::PwRenderRun&) override { calls.push_back("Finish"); }
   void Abandon(pw::PwRenderRun&) override { calls.push_back("Abandon"); }
 
