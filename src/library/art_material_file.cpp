@@ -14,6 +14,7 @@
 #include "host/shading/texmap_bitmap.h"
 #include "library/art_materials.h"
 #include "library/holder.h"
+#include "library/library_edit.h"
 #include "library/library_state.h"
 #include "plugin/class_ids.h"
 
@@ -402,7 +403,14 @@ class Importer {
   }
 
   bool Ask(const ClashQuestion& q, ClashReply* reply) {
-    *reply = resolve_ ? resolve_(q) : ClashReply{q.forStyle ? ClashAnswer::CreateCopy : ClashAnswer::Skip, ""};
+    // Without anyone to answer, nothing of the scene's is touched: a clashing
+    // material is left out, a style's clashing tool comes as a copy under
+    // the first free automatic name.
+    *reply = resolve_ ? resolve_(q)
+                      : q.forStyle ? ClashReply{ClashAnswer::CreateCopy,
+                                                UniqueNameInClass(target_, q.incoming->ClassID(),
+                                                                  AutoRenameName(q.incoming->GetName()))}
+                                   : ClashReply{ClashAnswer::Skip, ""};
     if (q.forStyle && (reply->answer == ClashAnswer::Skip || reply->answer == ClashAnswer::Stop))
       return Refuse("'" + q.incoming->GetName() + "' is used by an imported style: it can only be copied or replace "
                     "the scene's");

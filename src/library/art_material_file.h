@@ -117,6 +117,7 @@ class ArtMaterialSource {
 // The buttons of the "Duplicate Name" dialog, by their results.
 enum class ClashAnswer { Stop = 0, Skip = 1, CreateCopy = 2, ReplaceExisting = 3, ReplaceAllExisting = 4 };
 
+// The pointers hold for the call only: an answer may delete the existing one.
 struct ClashQuestion {
   PwObject* incoming = nullptr;  // the material being imported
   PwObject* existing = nullptr;  // the scene's material of that class and name
@@ -143,7 +144,9 @@ struct ImportReport {
 // Imports the source materials in `slots` (in that order) into `target`,
 // with the style's surface, brush, paint and stroke objects first for a
 // style. Images the file carries are given to the imported objects that name
-// them. `prompt` (may be null) hears "Importing...", "Importing art
+// them. Without a resolver a clashing material is skipped and a style's
+// clashing tool is added as a copy under the first free automatic name
+// ("Fat" -> "Fat01"), so nothing the scene has changes. `prompt` (may be null) hears "Importing...", "Importing art
 // material...<name>", "Importing style's art material...<name>" and finally
 // "" (the prompt cleared).
 ImportReport ImportArtMaterials(ArtMaterialSource& source, const std::vector<int>& slots, PwObjectLibrary& target,

@@ -173,7 +173,7 @@ void PrintInstances(std::string& out, host::INode* root, const PwGatherOptions& 
   Put(out, "\nInstances gathered for rendering: %zu%s\n", instances.size(),
               all ? "" : " (more renderable nodes than a render can draw; the rest are left out)");
   for (const auto& inst : instances) {
-    const int faces = FaceCount(inst->node);
+    const int faces = RenderMeshFacts(inst->node).faces;
     total += faces > 0 ? faces : 0;
     Put(out, "  %3d  %-24s %8d faces  %s\n", inst->index, inst->node->GetName().c_str(), faces < 0 ? 0 : faces,
                 MaterialText(inst->node->GetMtl()).c_str());
