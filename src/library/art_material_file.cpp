@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <utility>
 
 #include "host/imaging/image_io.h"
@@ -482,6 +483,81 @@ ImportReport ImportArtMaterials(ArtMaterialSource& source, const std::vector<int
     if (target.IndexOf(m) >= 0) SupplyEmbeddedImages(m, source.Images());
   if (prompt) prompt("");
   return importer.report;
+}
+
+bool ParseClashPolicy(const std::string& word, ClashPolicy* out) {
+  static const std::pair<const char*, ClashPolicy> kWords[] = {
+      {"skip", ClashPolicy::Skip}, {"copy", ClashPolicy::Copy}, {"replace", ClashPolicy::Replace},
+      {"replace-all", ClashPolicy::ReplaceAll}};
+  for (const auto& [w, p] : kWords)
+    if (word == w) {
+      *out = p;
+      return true;
+    }
+  return false;
+}
+
+ClashResolver PolicyResolver(ClashPolicy policy, const PwObjectLibrary& target, std::string copyName) {
+  auto pending = std::make_shared<std::string>(std::move(copyName));
+  return [policy, &target, pending](const ClashQuestion& q) -> ClashReply {
+    switch (policy) {
+      case ClashPolicy::Replace: return {ClashAnswer::ReplaceExisting, ""};
+      case ClashPolicy::ReplaceAll: return {ClashAnswer::ReplaceAllExisting, ""};
+      case ClashPolicy::Skip:
+        if (!q.forStyle) return {ClashAnswer::Skip, ""};
+        break;
+      case ClashPolicy::Copy:
+        if (!pending->empty()) return {ClashAnswer::CreateCopy, std::exchange(*pending, std::string())};
+        break;
+    }
+    return {ClashAnswer::CreateCopy,
+            UniqueNameInClass(target, q.incoming->ClassID(), AutoRenameName(q.incoming->GetName()))};
+  };
+}
+
+bool SelectSourceMaterials(const ArtMaterialSource& source, const std::vector<std::string>& selection,
+                           std::vector<int>* slots, std::string* error) {
+  const std::vector<SourceMaterial> all = source.List();
+  slots->clear();
+  auto add = [slots](int slot) {
+    if (std::find(slots->begin(), slots->end(), slot) == slots->end()) slots->push_back(slot);
+  };
+  if (selection.empty()) {
+    for (const SourceMaterial& m : all)
+      if (m.origin == PW_ORIGIN_USER) add(m.slot);
+    return true;
+  }
+  for (const std::string& what : selection) {
+    if (what == "all") {
+      for (const SourceMaterial& m : all) add(m.slot);
+      continue;
+    }
+    const std::size_t colon = what.find(':');
+    const ArtMaterialClass* kind = colon == std::string::npos ? nullptr : FindArtMaterialClass(what.substr(0, colon));
+    if (!kind) {
+      if (error)
+        *error = "'" + what + "' is no selection: give KIND:NAME (style, brush, paint, stroke, surface or canvas, "
+                 "then the name) or all";
+      return false;
+    }
+    const std::string name = what.substr(colon + 1);
+    bool found = false;
+    for (const SourceMaterial& m : all)
+      if (m.kind == kind->display && m.name == name) {
+        add(m.slot);
+        found = true;
+      }
+    if (!found) {
+      std::vector<std::string> names;
+      for (const SourceMaterial& m : all)
+        if (m.kind == kind->display) names.push_back(m.name);
+      if (error)
+        *error = "the file has no " + std::string(kind->word) + " named '" + name + "'; its " +
+                 std::string(kind->plural) + " are " + QuotedNameList(names);
+      return false;
+    }
+  }
+  return true;
 }
 
 int SupplyEmbeddedImages(host::ReferenceMaker* root, const std::vector<EmbeddedImage>& images) {

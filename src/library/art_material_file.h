@@ -153,6 +153,25 @@ ImportReport ImportArtMaterials(ArtMaterialSource& source, const std::vector<int
                                 const ClashResolver& resolve,
                                 const std::function<void(const std::string&)>& prompt = {});
 
+// Answers fixed in advance, for runs where nobody is asked: a command line's
+// --on-clash, a scene description's import.
+enum class ClashPolicy { Skip, Copy, Replace, ReplaceAll };
+// "skip", "copy", "replace", "replace-all"; false for anything else.
+bool ParseClashPolicy(const std::string& word, ClashPolicy* out);
+// A resolver answering every question by the policy. A copy is named
+// `copyName` the first time (when given), else by the automatic numbering
+// ("Fat" -> "Fat01", further while the scene has the name). A style's
+// tool cannot be skipped: under Skip it comes as such a copy.
+ClashResolver PolicyResolver(ClashPolicy policy, const PwObjectLibrary& target, std::string copyName = "");
+
+// The slots of `source` a selection names: "all" (every material),
+// "KIND:NAME" (kind as in ArtMaterialClasses, any letter case: "brush:Fat").
+// Without any selection, the user materials (defaults and presets are in
+// every library anyway). False with *error naming the first selection that
+// matches nothing, and listing what the file holds.
+bool SelectSourceMaterials(const ArtMaterialSource& source, const std::vector<std::string>& selection,
+                           std::vector<int>* slots, std::string* error);
+
 // Gives the objects reachable from `root` that name an image of `images`
 // that image. Answers how many took one; failures are warnings.
 int SupplyEmbeddedImages(host::ReferenceMaker* root, const std::vector<EmbeddedImage>& images);
