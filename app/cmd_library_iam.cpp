@@ -157,10 +157,7 @@ int RunImport(const ImportArgs& args, const GlobalOptions& globals) {
     resolve = PolicyResolver(policyGiven ? policy : ClashPolicy::Copy, *target, args.copyName);
   else if (terminal)
     resolve = TerminalResolver();
-  const bool verbose = !globals.quiet;
-  ImportReport report = ImportArtMaterials(source, slots, *target, resolve, [verbose](const std::string& text) {
-    if (verbose && !text.empty()) std::fprintf(stderr, "%s\n", text.c_str());
-  });
+  ImportReport report = ImportArtMaterials(source, slots, *target, resolve);
   if (!report.error.empty()) {
     std::fprintf(stderr, "penwright: %s: %s; nothing was written\n", args.file.c_str(), report.error.c_str());
     return ExitFailed;

@@ -336,15 +336,22 @@ class Importer {
   // False when the import is to end (stopped or refused).
   bool Import(PwObject* m) {
     Prompt(host::FormatMessageText("Importing art material...%s", m->GetName().c_str()));
-    if (m->ClassID() == PW_STYLE_CLASS_ID && !ImportStyleTools(m)) return false;
-    const int clash = target_.Find(m->ClassID(), m->GetName());
+    // A style's own clash is settled before its tools come: a style left out
+    // brings none of them.
+    const bool style = m->ClassID() == PW_STYLE_CLASS_ID;
+    int clash = target_.Find(m->ClassID(), m->GetName());
+    ClashReply reply{ClashAnswer::ReplaceExisting, ""};
+    if (clash >= 0 && !replaceAll_ && !Ask(ClashQuestion{m, target_.Get(clash), false}, &reply)) return false;
+    if (clash >= 0 && reply.answer == ClashAnswer::ReplaceAllExisting) replaceAll_ = true;
+    if (style && (clash < 0 || (reply.answer != ClashAnswer::Skip && reply.answer != ClashAnswer::Stop))) {
+      if (!ImportStyleTools(m)) return false;
+      // The style's name cannot clash anew: tools are of other classes.
+      clash = target_.Find(m->ClassID(), m->GetName());
+    }
     if (clash < 0) {
       Add(m, "added");
       return true;
     }
-    PwObject* existing = target_.Get(clash);
-    ClashReply reply{ClashAnswer::ReplaceExisting, ""};
-    if (!replaceAll_ && !Ask(ClashQuestion{m, existing, false}, &reply)) return false;
     switch (reply.answer) {
       case ClashAnswer::Stop:
         report.stopped = true;
@@ -358,8 +365,6 @@ class Importer {
         Copy(m, reply.name);
         return true;
       case ClashAnswer::ReplaceAllExisting:
-        replaceAll_ = true;
-        [[fallthrough]];
       case ClashAnswer::ReplaceExisting:
         // Only the library's slot changes: whatever else used the old
         // material keeps it.

@@ -328,6 +328,28 @@ TEST_F(ArtMaterialFile, WithoutAnswersNothingOfTheSceneChanges) {
   EXPECT_TRUE(Reaches(target.Get(target.Find(PW_STYLE_CLASS_ID, "Blueprint")), target.Get(copy)));
 }
 
+// A style left out brings none of its tools.
+TEST_F(ArtMaterialFile, SkippedStyleBringsNoTools) {
+  ASSERT_TRUE(Apply(kLooks));
+  const std::vector<std::uint8_t> bytes = Export(*scene);
+  std::unique_ptr<host::Scene> other = Fresh(R"j({"styles": [{"name": "Blueprint"}]})j");
+  PwObjectLibrary& target = *GetCurrentLibrary(other->Root());
+  const int used = target.Used();
+  ArtMaterialSource source;
+  ASSERT_TRUE(source.Read(bytes, host::ClassRegistry::Global(), nullptr));
+  int asked = 0;
+  ImportReport report =
+      ImportArtMaterials(source, {SlotOf(source, "Style", "Blueprint")}, target, [&](const ClashQuestion& q) {
+        ++asked;
+        EXPECT_FALSE(q.forStyle);
+        return ClashReply{ClashAnswer::Skip, ""};
+      });
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(report.skipped, 1);
+  EXPECT_EQ(target.Used(), used);
+  EXPECT_EQ(target.Find(PW_BRUSH_CLASS_ID, "Fat"), -1);
+}
+
 // A canvas's paper goes into the file, so the file draws the same after
 // it and the scene moved away from the image.
 TEST_F(ArtMaterialFile, CanvasPaperTravelsInsideTheFile) {
