@@ -156,6 +156,8 @@ Command MakeLibraryCommand() {
   c.description = "The art materials of a scene, presets included";
   c.subcommands.push_back(std::move(list));
   c.subcommands.push_back(std::move(showCmd));
+  c.subcommands.push_back(MakeLibraryExportCommand());
+  c.subcommands.push_back(MakeLibraryImportCommand());
   return c;
 }
 

@@ -12,6 +12,9 @@ Command MakeClassesCommand();
 Command MakeInfoCommand();
 Command MakeRenderCommand();
 Command MakeLibraryCommand();
+// `library export` and `library import`, subcommands of MakeLibraryCommand's.
+Command MakeLibraryExportCommand();
+Command MakeLibraryImportCommand();
 
 std::vector<Command> AllCommands();
 

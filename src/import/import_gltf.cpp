@@ -91,7 +91,9 @@ bool BuildMesh(const GltfMesh& src, int defaultSlot, Mesh& mesh, MeshStats& stat
   std::vector<Point3> cornerNormals;
   std::vector<MtlID> faceMtl;
   bool anyUV = false;
+  bool anyThickness = false;
   for (const GltfPrimitive& p : src.primitives) {
+    anyThickness = anyThickness || !p.thickness.empty();
     const auto base = static_cast<std::uint32_t>(positions.size());
     positions.insert(positions.end(), p.positions.begin(), p.positions.end());
     anyUV = anyUV || !p.uvs.empty();
@@ -125,6 +127,22 @@ bool BuildMesh(const GltfMesh& src, int defaultSlot, Mesh& mesh, MeshStats& stat
     if (v[0] == v[1] || v[1] == v[2] || v[2] == v[0]) ++stats.degenerate;
   }
   HideFlatEdges(mesh);
+
+  // Painted thickness goes where the renderer reads it, vertex-data channel
+  // 2; where positions were welded the first one's value is kept.
+  if (anyThickness) {
+    if (!mesh.setVDataSupport(VDATA_ALPHA)) return false;
+    std::span<float> values = mesh.vertexFloat(VDATA_ALPHA);
+    std::vector<bool> set(values.size(), false);
+    std::size_t at = 0;
+    for (const GltfPrimitive& p : src.primitives)
+      for (std::size_t i = 0; i < p.positions.size(); ++i, ++at) {
+        const std::uint32_t v = remap[at];
+        if (set[v]) continue;
+        set[v] = true;
+        values[v] = p.thickness.empty() ? 1.0f : p.thickness[i];
+      }
+  }
 
   if (anyUV) {
     if (!mesh.setMapSupport(1) || !mesh.setNumMapVerts(1, static_cast<int>(positions.size()))) return false;

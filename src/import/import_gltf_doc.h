@@ -20,6 +20,7 @@ struct GltfPrimitive {
   std::vector<Point3> positions;
   std::vector<Point3> normals;         // empty, or one per position
   std::vector<Point2> uvs;             // TEXCOORD_0: empty, or one per position
+  std::vector<float> thickness;        // _THICKNESS: empty, or one per position
   std::vector<std::uint32_t> indices;  // 3 per triangle, each < positions.size()
   int material = -1;
 };

@@ -250,6 +250,17 @@ bool ReadPrimitive(const Model& m, AccessorReader& acc, const tinygltf::Primitiv
     out.uvs.resize(n);
     for (std::size_t i = 0; i < n; ++i) out.uvs[i] = Point2(f[2 * i], f[2 * i + 1]);
   }
+  // A painted line thickness per vertex (an application attribute, so it
+  // starts with an underscore).
+  if (int th = attr("_THICKNESS"); th >= 0) {
+    if (!acc.Floats(th, 1, f, place + ".attributes._THICKNESS", error)) return false;
+    if (f.size() != n) {
+      *error = file + ": " + place + ".attributes._THICKNESS: " + std::to_string(f.size()) + " values for " +
+               std::to_string(n) + " positions";
+      return false;
+    }
+    out.thickness = f;
+  }
 
   if (p.indices >= 0) {
     if (!acc.Indices(p.indices, out.indices, place + ".indices", error)) return false;

@@ -9,6 +9,8 @@
 #include <numbers>
 
 #include "host/io/whole_file.h"
+#include "host/refs/class_desc.h"
+#include "library/art_material_file.h"
 #include "library/art_materials.h"
 #include "library/holder.h"
 #include "library/library_edit.h"
@@ -275,6 +277,57 @@ PwObject* JsonNewMaterial(ArtJsonBuild& b, JsonObject& o, host::Class_ID classId
   return obj;
 }
 
+namespace {
+
+// "import": art-material files whose materials join the library before the
+// section's own, each {"file": "looks.iam", "select": ["style:Blueprint"],
+// "onClash": "skip"|"copy"|"replace"|"replace-all", "copyName": "..."} or
+// just the file name. Nobody is asked at load: a clash without "onClash"
+// keeps the scene's material (a style's tool comes as a numbered copy).
+bool ImportArtMaterialFiles(ArtJsonBuild& b, const JsonValue& v, const std::string& path) {
+  host::JsonContext& ctx = b.ctx;
+  if (!v.IsArray()) return ctx.Fail(path, "expected an array of art-material files");
+  for (std::size_t i = 0; i < v.items.size(); ++i) {
+    const std::string p = host::JsonItem(path, i);
+    const JsonValue& item = v.items[i];
+    std::string file, onClash, copyName;
+    std::vector<std::string> select;
+    if (item.IsString()) {
+      file = item.text;
+    } else {
+      JsonObject o(ctx, item, p);
+      if (!item.IsObject()) return ctx.Fail(p, "expected a file name or {\"file\": ...}");
+      if (!o.Check({"file", "select", "onClash", "copyName"}) || !o.String("file", &file) ||
+          !o.String("onClash", &onClash) || !o.String("copyName", &copyName))
+        return false;
+      if (file.empty()) return ctx.Fail(o.PathOf("file"), "missing: the art-material file (.iam)");
+      if (const JsonValue* s = o.Has("select")) {
+        if (!s->IsArray()) return ctx.Fail(o.PathOf("select"), "expected an array of \"kind:name\" or \"all\"");
+        for (std::size_t k = 0; k < s->items.size(); ++k) {
+          if (!s->items[k].IsString())
+            return ctx.Fail(host::JsonItem(o.PathOf("select"), k), "expected \"kind:name\" or \"all\"");
+          select.push_back(s->items[k].text);
+        }
+      }
+    }
+    ClashPolicy policy = ClashPolicy::Skip;
+    if (!onClash.empty() && !ParseClashPolicy(onClash, &policy))
+      return ctx.Fail(host::JsonMember(p, "onClash"), "expected \"skip\", \"copy\", \"replace\" or \"replace-all\"");
+    ArtMaterialSource source;
+    std::string error;
+    if (!source.ReadFile(ctx.Resolve(file), host::ClassRegistry::Global(), &error)) return ctx.Fail(p, error);
+    std::vector<int> slots;
+    if (!SelectSourceMaterials(source, select, &slots, &error)) return ctx.Fail(host::JsonMember(p, "select"), error);
+    const ClashResolver resolve =
+        onClash.empty() && copyName.empty() ? ClashResolver() : PolicyResolver(policy, b.library, copyName);
+    const ImportReport report = ImportArtMaterials(source, slots, b.library, resolve);
+    if (!report.error.empty()) return ctx.Fail(p, file + ": " + report.error);
+  }
+  return true;
+}
+
+}  // namespace
+
 bool ApplyArtMaterialsSections(const std::vector<ArtMaterialsSection>& sections, host::Scene& scene,
                                const std::string& sceneFile, std::string* error) {
   std::string ignored;
@@ -298,7 +351,8 @@ bool ApplyArtMaterialsSections(const std::vector<ArtMaterialsSection>& sections,
     // Tools before the styles that draw with them; each list in file order,
     // so a definition may start "from" any one before it.
     const host::JsonValue* canvas = o.Has("canvas");
-    if (!o.Check({"brushes", "paints", "strokes", "surfaces", "styles", "canvas", "defaultStyle"}) ||
+    if (!o.Check({"import", "brushes", "paints", "strokes", "surfaces", "styles", "canvas", "defaultStyle"}) ||
+        (o.Has("import") && !ImportArtMaterialFiles(b, *o.Has("import"), o.PathOf("import"))) ||
         !ReadList(b, o, "brushes", ReadBrush) || !ReadList(b, o, "paints", ReadPaint) ||
         !ReadList(b, o, "strokes", ReadStroke) || !ReadList(b, o, "surfaces", ReadSurface) ||
         !ReadList(b, o, "styles", ReadJsonStyle) ||

@@ -2,6 +2,7 @@
 // renderer gathers from it with their face counts, the lights (or the
 // default lights standing in), the camera and its view, and the render
 // settings after the scene's own.
+#include <algorithm>
 #include "scene_io/scene_describe.h"
 
 #include <cmath>
@@ -66,18 +67,47 @@ std::string Rgb(const host::Color& c) {
   return buf;
 }
 
-// Faces of the node's render mesh at time 0; -1 when it has none.
-int FaceCount(host::INode* node) {
+// What the node's render mesh at time 0 is: its faces (-1 when it has none)
+// and its painted line thickness, with values outside 0..1 taken as 1 as the
+// renderer takes them.
+struct MeshFacts {
+  int faces = -1;
+  int verts = 0;
+  bool painted = false;   // the mesh carries vertex-data channel 2
+  int thinner = 0;        // vertices drawn below full thickness
+  float least = 1.0f;
+};
+
+MeshFacts RenderMeshFacts(host::INode* node) {
+  MeshFacts facts;
   host::Object* obj = node->EvalWorldState(0).obj;
   auto* geom = dynamic_cast<host::GeomObject*>(obj);
-  if (!geom) return -1;
+  if (!geom) return facts;
   CountingView view;
   bool needDelete = false;
   host::Mesh* mesh = geom->GetRenderMesh(0, node, view, needDelete);
-  if (!mesh) return -1;
-  const int faces = mesh->getNumFaces();
+  if (!mesh) return facts;
+  facts.faces = mesh->getNumFaces();
+  facts.verts = mesh->getNumVerts();
+  if (mesh->vDataSupport(host::VDATA_ALPHA)) {
+    facts.painted = true;
+    for (float v : mesh->vertexFloat(host::VDATA_ALPHA)) {
+      if (!(v >= 0.0f && v < 1.0f)) continue;
+      ++facts.thinner;
+      facts.least = std::min(facts.least, v);
+    }
+  }
   if (needDelete) delete mesh;
-  return faces;
+  return facts;
+}
+
+std::string PaintedText(const MeshFacts& facts) {
+  if (!facts.painted) return "";
+  if (facts.thinner == 0) return ", painted thickness: full on all " + std::to_string(facts.verts) + " vertices";
+  char buf[96];
+  std::snprintf(buf, sizeof buf, ", painted thickness: %d of %d vertices thinner, down to %.3g", facts.thinner,
+                facts.verts, facts.least);
+  return buf;
 }
 
 std::string MaterialText(host::Mtl* m) {
@@ -109,8 +139,8 @@ std::string ObjectText(host::INode* node) {
   if (auto* light = dynamic_cast<host::GenLight*>(base))
     return std::string(LightTypeName(light->Type())) + " light" + (light->GetUseLight() ? "" : " (off)");
   if (base && base->SuperClassID() == host::GEOMOBJECT_CLASS_ID) {
-    const int faces = FaceCount(node);
-    return "mesh, " + std::to_string(faces < 0 ? 0 : faces) + " faces";
+    const MeshFacts facts = RenderMeshFacts(node);
+    return "mesh, " + std::to_string(facts.faces < 0 ? 0 : facts.faces) + " faces" + PaintedText(facts);
   }
   return obj->GetClassName();
 }
@@ -143,7 +173,7 @@ void PrintInstances(std::string& out, host::INode* root, const PwGatherOptions& 
   Put(out, "\nInstances gathered for rendering: %zu%s\n", instances.size(),
               all ? "" : " (more renderable nodes than a render can draw; the rest are left out)");
   for (const auto& inst : instances) {
-    const int faces = FaceCount(inst->node);
+    const int faces = RenderMeshFacts(inst->node).faces;
     total += faces > 0 ? faces : 0;
     Put(out, "  %3d  %-24s %8d faces  %s\n", inst->index, inst->node->GetName().c_str(), faces < 0 ? 0 : faces,
                 MaterialText(inst->node->GetMtl()).c_str());

@@ -1,7 +1,9 @@
 // "meshes" and mesh references of a scene description: meshes written out
 // in place, and meshes taken from OBJ and glTF files.
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <span>
 
 #include "import/import_axes.h"
 #include "host/io/whole_file.h"
@@ -134,6 +136,12 @@ void AppendMesh(Mesh& dst, const Mesh& src, const Matrix3& tm, bool withMap) {
   dst.setNumVerts(v0 + src.getNumVerts(), true);
   dst.setNumFaces(f0 + src.getNumFaces(), true);
   for (int i = 0; i < src.getNumVerts(); ++i) dst.setVert(v0 + i, src.getVert(i) * tm);
+  // Painted line thickness (a glTF _THICKNESS attribute) comes along; the
+  // vertices of a mesh without it keep full thickness.
+  if (dst.vDataSupport(VDATA_ALPHA) && src.vDataSupport(VDATA_ALPHA)) {
+    const std::span<const float> from = src.vertexFloat(VDATA_ALPHA);
+    std::copy(from.begin(), from.end(), dst.vertexFloat(VDATA_ALPHA).begin() + v0);
+  }
   const bool srcMap = src.mapSupport(1);
   if (withMap) {
     const int add = srcMap ? src.getNumMapVerts(1) : 1;
@@ -201,6 +209,11 @@ bool FileMesh(JsonSceneBuild& b, JsonObject& o, JsonMeshDef* out) {
   for (INode* n : nodes) withMap = withMap || static_cast<TriObject*>(n->GetObjectRef())->mesh.mapSupport(1);
   auto* obj = b.Keep(new TriObject());
   if (withMap) obj->mesh.setMapSupport(1);
+  for (INode* n : nodes)
+    if (static_cast<TriObject*>(n->GetObjectRef())->mesh.vDataSupport(VDATA_ALPHA)) {
+      obj->mesh.setVDataSupport(VDATA_ALPHA);
+      break;
+    }
   for (INode* n : nodes)
     AppendMesh(obj->mesh, static_cast<TriObject*>(n->GetObjectRef())->mesh, n->GetObjectTM(0) * fix, withMap);
   out->object = obj;

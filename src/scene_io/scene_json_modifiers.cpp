@@ -16,6 +16,7 @@
 #include "host/scene/object_derived.h"
 #include "lines/edge_id_modifier.h"
 #include "lines/restrict_si.h"
+#include "painton/paint_on.h"
 #include "scene_io/scene_json_build.h"
 
 namespace host {
@@ -167,6 +168,34 @@ bool RestrictSIEntry(JsonSceneBuild& b, JsonObject& o, INode* node, const Mesh& 
   return true;
 }
 
+// "values": one number per vertex of the mesh as the entry receives it. The
+// modifier keeps them for that vertex count; painted values outside 0..1
+// are kept as written (the renderer draws them at full thickness).
+bool PaintOnEntry(JsonSceneBuild& b, JsonObject& o, INode* node, const Mesh& mesh) {
+  bool enabled = true;
+  if (!o.Check({"type", "values", "enabled"}) || !o.Bool("enabled", &enabled)) return false;
+  const JsonValue* v = o.Has("values");
+  const std::string path = o.PathOf("values");
+  if (!v) return b.ctx.Fail(path, "missing: one thickness scale per vertex, 0 to 1");
+  if (!v->IsArray()) return b.ctx.Fail(path, "expected an array of numbers, one per vertex");
+  if (v->items.size() != static_cast<std::size_t>(mesh.getNumVerts()))
+    return b.ctx.Fail(path, std::to_string(v->items.size()) + " values for a mesh of " +
+                                std::to_string(mesh.getNumVerts()) + " vertices");
+  std::vector<float> values(v->items.size());
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (!v->items[i].IsNumber() || !std::isfinite(v->items[i].number))
+      return b.ctx.Fail(JsonItem(path, i), "expected a number");
+    values[i] = static_cast<float>(v->items[i].number);
+  }
+  auto* paint = new pw::PwPaintOn();
+  b.Keep(paint);
+  if (!enabled) paint->DisableMod();
+  DerivedObject* stack = AddModifierToNode(node, paint);
+  if (!stack) return b.ctx.Fail(o.PathOf("type"), "the modifier cannot be added to this node");
+  pw::PaintOnDataOf(*stack->GetModContext(0))->SetValues(values);
+  return true;
+}
+
 }  // namespace
 
 bool JsonModifiers(JsonSceneBuild& b, const JsonValue& v, const std::string& path, INode* node) {
@@ -183,10 +212,13 @@ bool JsonModifiers(JsonSceneBuild& b, const JsonValue& v, const std::string& pat
     JsonObject o(ctx, v.items[i], p);
     if (!v.items[i].IsObject()) return ctx.Fail(p, "expected a modifier: an object with a \"type\"");
     const JsonValue* type = o.Has("type");
-    if (!type) return ctx.Fail(o.PathOf("type"), "missing: \"edgeId\" or \"restrictSI\"");
+    if (!type) return ctx.Fail(o.PathOf("type"), "missing: \"edgeId\", \"restrictSI\" or \"paintOn\"");
     int kind = 0;
-    if (!JsonChoice(ctx, *type, o.PathOf("type"), {"edgeId", "restrictSI"}, &kind)) return false;
-    if (kind == 0 ? !EdgeIdEntry(b, o, node, mesh, index) : !RestrictSIEntry(b, o, node, mesh)) return false;
+    if (!JsonChoice(ctx, *type, o.PathOf("type"), {"edgeId", "restrictSI", "paintOn"}, &kind)) return false;
+    const bool ok = kind == 0   ? EdgeIdEntry(b, o, node, mesh, index)
+                    : kind == 1 ? RestrictSIEntry(b, o, node, mesh)
+                                : PaintOnEntry(b, o, node, mesh);
+    if (!ok) return false;
   }
   return true;
 }

@@ -439,3 +439,33 @@ TEST_F(GltfImport, OtherPrimitiveModesAndMissingTexturesAreWarnings) {
 }
 
 }  // namespace
+
+namespace {
+
+// A vertex attribute _THICKNESS is the painted line thickness: it lands in
+// vertex-data channel 2, one value per (welded) vertex; a count that does
+// not match the positions is an error naming the attribute.
+TEST_F(GltfImport, ThicknessAttributeBecomesPaintedThickness) {
+  BufferBuilder b = Triangle();
+  const int thick = b.Floats({0.0f, 0.5f, 1.0f}, 1);
+  const std::string mesh = R"("meshes":[{"name":"Tri","primitives":[{"attributes":{"POSITION":0,"_THICKNESS":)" +
+                           std::to_string(thick) + R"(},"indices":1}]}])";
+  ASSERT_TRUE(Import(Write("thick.gltf", b.Json(mesh + R"(,"nodes":[{"name":"T","mesh":0}],"scenes":[{"nodes":[0]}])"))));
+  auto* tri = dynamic_cast<host::TriObject*>(Node("T")->GetObjectRef());
+  ASSERT_NE(tri, nullptr);
+  ASSERT_TRUE(tri->mesh.vDataSupport(host::VDATA_ALPHA));
+  const auto values = tri->mesh.vertexFloat(host::VDATA_ALPHA);
+  EXPECT_EQ(std::vector<float>(values.begin(), values.end()), (std::vector<float>{0.0f, 0.5f, 1.0f}));
+
+  BufferBuilder bad = Triangle();
+  const int two = bad.Floats({0.0f, 0.5f}, 1);
+  const std::string badMesh = R"("meshes":[{"name":"Tri","primitives":[{"attributes":{"POSITION":0,"_THICKNESS":)" +
+                              std::to_string(two) + R"(},"indices":1}]}])";
+  std::string error;
+  EXPECT_FALSE(
+      Import(Write("bad.gltf", bad.Json(badMesh + R"(,"nodes":[{"name":"T","mesh":0}],"scenes":[{"nodes":[0]}])")),
+             &error));
+  EXPECT_NE(error.find("attributes._THICKNESS: 2 values for 3 positions"), std::string::npos) << error;
+}
+
+}  // namespace
