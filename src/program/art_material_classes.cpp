@@ -1,9 +1,11 @@
 #include "program/art_material_classes.h"
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "host/imaging/image_io.h"
+#include "host/shading/scene_aux_files.h"
 #include "library/art_material_file.h"
 #include "library/holder.h"
 #include "library/object_library.h"
@@ -28,9 +30,9 @@ void AddCanvasImageHooks() {
   };
   hooks.resolve = [](host::ReferenceTarget* obj, const std::string& name) -> std::string {
     if (!dynamic_cast<PwCanvas*>(obj)) return "";
-    const std::string path = ResolveMapFile(name);
+    const std::optional<std::filesystem::path> path = host::ResolveMapPath(name);
     std::error_code ec;
-    return std::filesystem::is_regular_file(path, ec) ? path : "";
+    return path && std::filesystem::is_regular_file(*path, ec) ? path->string() : "";
   };
   hooks.supply = [](host::ReferenceTarget* obj, const std::string& name, std::span<const std::uint8_t> bytes,
                     std::string* error) {

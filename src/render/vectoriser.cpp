@@ -72,7 +72,7 @@ class FacetContext final : public host::ShadeContext {
 
 host::Color LightSum(PwRenderRun& run, FacetContext& sc, const host::Point3& normal) {
   host::Color sum;
-  for (PwLightEntry& light : run.lights.entries) {
+  for (PwLightRenderContext& light : run.lights.entries) {
     if (!light.desc || !light.desc->affectDiffuse) continue;
     host::Color color;
     host::Point3 dir;

@@ -63,7 +63,8 @@ def main():
     os.makedirs(work, exist_ok=True)
     common = [penwright, "-q", "render", scene, "--frame", "0", "--background", "1,1,1"] + extra
     raster = os.path.join(work, "raster.png")
-    run(common + ["-o", raster])
+    # Surfaces are compared elsewhere; here the lines alone.
+    run(common + ["--set", "surfacesOn=false", "-o", raster])
     height, width = dark(raster).shape
 
     # Illustrator through Ghostscript.
