@@ -79,6 +79,7 @@ bool PwSurfaceStage::RenderObjectSurfaces(const PwSurfaceFrame& frame, PwRenderI
   const float opacityFactor = inst.node ? inst.node->GetVisibility(frame.frame.time) : 1.0f;
   shade_.beginObject(inst, fill.shading, opacityFactor);
   const float factor = shade_.opacityFactor();
+  const std::uint32_t factorAlpha = to16(factor);
   const std::uint8_t flags = fill.additive ? kFragmentAdditive : 0;
   host::Mtl* shading = fill.shading;
   host::Mtl* own = inst.material();
@@ -171,16 +172,25 @@ bool PwSurfaceStage::RenderObjectSurfaces(const PwSurfaceFrame& frame, PwRenderI
             b = to16(out.c.b);
             const float opacity = (1.0f - out.t.r) + (1.0f - out.t.g) + (1.0f - out.t.b);
             a = to16(opacity / 3.0f * factor);
+            // A material's colour already carries its own opacity; only the
+            // node's visibility is still to be multiplied in. Multiplying by
+            // the whole alpha again would show a half-transparent surface at
+            // a quarter of its colour.
+            if (factorAlpha != kOpaqueAlpha) {
+              r = premultiplied(r, factorAlpha);
+              g = premultiplied(g, factorAlpha);
+              b = premultiplied(b, factorAlpha);
+            }
           } else {
             r = to16(faceColour.r);
             g = to16(faceColour.g);
             b = to16(faceColour.b);
             a = to16(faceOpacity / 65535.0f * factor);
-          }
-          if (a != kOpaqueAlpha) {
-            r = premultiplied(r, a);
-            g = premultiplied(g, a);
-            b = premultiplied(b, a);
+            if (a != kOpaqueAlpha) {
+              r = premultiplied(r, a);
+              g = premultiplied(g, a);
+              b = premultiplied(b, a);
+            }
           }
           frag.red = static_cast<std::uint16_t>(r);
           frag.green = static_cast<std::uint16_t>(g);

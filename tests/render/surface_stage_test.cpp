@@ -55,7 +55,8 @@ class ProbeMtl : public host::Mtl {
     worst = std::max(worst, std::fabs(host::Normalize(sc.P()).x - sc.V().x));
     // Seen from the front: the shading normal faces the viewer.
     if (host::DotProd(sc.Normal(), sc.V()) > 0.0f) ++facingAway;
-    sc.out.c = colour;
+    // Materials hand back colour already multiplied by their opacity.
+    sc.out.c = colour * (1.0f - xp);
     sc.out.t = host::Color(xp, xp, xp);
   }
 
@@ -244,7 +245,9 @@ TEST_F(SurfaceFrameTest, TranslucentBoxOverOpaqueBoxComposites) {
   ASSERT_EQ(renderOnce(), 1);
   const host::BMM_Color_64 c = pixel(kImageWidth / 2, kImageHeight / 2);
   // Green at alpha 32767 twice over red: red 65535 -> x (32769/65536) twice.
-  const std::uint32_t g1 = ((32767u + 1) * 65535u) >> 16;
+  // The material's half green arrives premultiplied and is not multiplied
+  // by its alpha a second time.
+  const std::uint32_t g1 = static_cast<std::uint32_t>(0.5f * 65535.0f);
   std::uint32_t r = 65535, g = 0;
   for (int i = 0; i < 2; ++i) {
     r = (r * (65536u - 32767u)) >> 16;
