@@ -207,4 +207,41 @@ TEST_F(CliPaintedTest, ExportAndImportThroughTheCommandLine) {
   EXPECT_FALSE(fs::exists(Path("d.pws")));
 }
 
+// A look moved between machines: the canvas's paper travels inside the
+// .iam, so a scene in another folder, without the image, that imports the
+// file draws the very same picture.
+TEST_F(CliPaintedTest, MovedArtMaterialFileWithItsPaperRendersTheSamePicture) {
+  const fs::path examples = fs::path(PW_SOURCE_DIR) / "examples";
+  fs::create_directories(dir_ / "a");
+  fs::create_directories(dir_ / "b");
+  for (const char* dir : {"a", "b"}) fs::copy_file(examples / "bevelcube.glb", dir_ / dir / "bevelcube.glb");
+  fs::copy_file(examples / "paper.png", dir_ / "a" / "paper.png");
+  const std::string shot = R"({"version": 1, "image": {"width": 200, "height": 150},
+      "background": [0.97, 0.95, 0.9], "include": {"file": "bevelcube.glb", "style": "Cel"},)";
+  Write("a/scene.json", shot + R"("artMaterials": {"canvas": {"texture": "paper.png", "lightAngle": 225}}})");
+  std::string out;
+  ASSERT_EQ(Run("render " + Path("a/scene.json") + " --frame 0 -q -o " + Path("a/shot.png"), &out), 0) << out;
+  ASSERT_EQ(Run("library export " + Path("a/scene.json") + " -o " + Path("a/looks.iam"), &out), 0) << out;
+  fs::rename(Path("a/looks.iam"), Path("b/looks.iam"));
+  fs::remove(Path("a/paper.png"));
+  Write("b/scene.json", shot + R"("artMaterials": {"import": [{"file": "looks.iam", "select": ["canvas:Default"],
+      "onClash": "replace"}]}})");
+  ASSERT_EQ(Run("render " + Path("b/scene.json") + " --frame 0 -q -o " + Path("b/shot.png"), &out), 0) << out;
+
+  host::Bitmap before, after;
+  std::string error;
+  ASSERT_TRUE(host::ReadImage(Path("a/shot.png"), before, &error)) << error;
+  ASSERT_TRUE(host::ReadImage(Path("b/shot.png"), after, &error)) << error;
+  ASSERT_EQ(after.Width(), before.Width());
+  ASSERT_EQ(after.Height(), before.Height());
+  int embossed = 0;
+  for (int y = 0; y < before.Height(); ++y)
+    for (int x = 0; x < before.Width(); ++x) {
+      ASSERT_EQ(after.GetPixel(x, y), before.GetPixel(x, y)) << x << "," << y;
+      embossed += before.GetPixel(x, y) != before.GetPixel(0, 0);
+    }
+  // The paper is there to compare: the background is not one flat colour.
+  EXPECT_GT(embossed, before.Width() * before.Height() / 2);
+}
+
 }  // namespace
