@@ -318,7 +318,18 @@ void WarnPolyIssues(const ObjFile& f, const tinyobj::shape_t& s, std::uint32_t f
   }
 }
 
-bool ImportObjFile(const std::string& path, Scene& scene, INode* parent, std::string* error, ImportSummary* summary) {
+// The red channel of the vertices' colours, in the mesh's vertex order, as
+// painted thickness (vertex-data channel 2).
+bool ThicknessFromColours(const ObjFile& f, const std::vector<std::uint32_t>& posOrder, Mesh& mesh) {
+  if (f.attrib.colors.size() != f.attrib.vertices.size() || !mesh.setVDataSupport(VDATA_ALPHA)) return false;
+  std::span<float> values = mesh.vertexFloat(VDATA_ALPHA);
+  for (std::size_t v = 0; v < posOrder.size() && v < values.size(); ++v)
+    values[v] = f.attrib.colors[3 * static_cast<std::size_t>(posOrder[v])];
+  return true;
+}
+
+bool ImportObjFile(const std::string& path, Scene& scene, INode* parent, std::string* error, ImportSummary* summary,
+                   const ObjImportOptions& options) {
   auto file = std::make_unique<ObjFile>();
   ObjFile& f = *file;
   if (!ReadObj(path, f, error)) return false;
@@ -355,6 +366,10 @@ bool ImportObjFile(const std::string& path, Scene& scene, INode* parent, std::st
       return false;
     }
     WarnPolyIssues(f, s, firstFace, report);
+    if (options.thicknessFromColours && !ThicknessFromColours(f, b.posOrder, obj->mesh)) {
+      *error = path + ": object '" + s.name + "': the vertex colours could not be read as line thickness";
+      return false;
+    }
 
     auto* node = new INode(names.Claim(s.name, stem));
     made.push_back(std::make_unique<RefHolder>(node));
@@ -376,11 +391,12 @@ bool ImportObjFile(const std::string& path, Scene& scene, INode* parent, std::st
 
 }  // namespace
 
-bool ImportObj(const std::string& path, Scene& scene, INode* parent, std::string* error, ImportSummary* summary) {
+bool ImportObj(const std::string& path, Scene& scene, INode* parent, std::string* error, ImportSummary* summary,
+               const ObjImportOptions& options) {
   std::string ignored;
   if (!error) error = &ignored;
   try {
-    return ImportObjFile(path, scene, parent, error, summary);
+    return ImportObjFile(path, scene, parent, error, summary, options);
   } catch (const std::exception& e) {
     // Only running out of memory gets here: every bad input has its message.
     *error = path + ": " + e.what();

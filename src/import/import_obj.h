@@ -38,10 +38,17 @@
 
 namespace host {
 
+struct ObjImportOptions {
+  // Vertex colours ('v x y z r g b') carry painted line thickness in their
+  // red channel, as painting tools without a thickness attribute store it;
+  // vertices without a colour keep full thickness.
+  bool thicknessFromColours = false;
+};
+
 // Adds the file's nodes under parent (the scene root when null). On
 // failure the scene is left unchanged and *error says why. summary, when
 // given, receives the nodes added.
 bool ImportObj(const std::string& path, Scene& scene, INode* parent, std::string* error,
-               ImportSummary* summary = nullptr);
+               ImportSummary* summary = nullptr, const ObjImportOptions& options = {});
 
 }  // namespace host

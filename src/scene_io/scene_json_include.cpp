@@ -21,6 +21,8 @@ struct IncludeEntry {
   std::string style;     // for every mesh node without one of its own
   const JsonValue* styles = nullptr;
   std::string stylesPath;
+  bool thicknessFromColours = false;
+  std::string thicknessPath;
 };
 
 bool ReadEntry(JsonContext& ctx, const JsonValue& v, const std::string& path, IncludeEntry* e) {
@@ -29,8 +31,10 @@ bool ReadEntry(JsonContext& ctx, const JsonValue& v, const std::string& path, In
     e->file = v.text;
   } else if (v.IsObject()) {
     JsonObject o(ctx, v, path);
-    if (!o.Check({"file", "style", "styles"}) || !o.String("file", &e->file) || !o.String("style", &e->style))
+    if (!o.Check({"file", "style", "styles", "thicknessFromColours"}) || !o.String("file", &e->file) ||
+        !o.String("style", &e->style) || !o.Bool("thicknessFromColours", &e->thicknessFromColours))
       return false;
+    e->thicknessPath = o.PathOf("thicknessFromColours");
     if (!o.Has("file")) return ctx.Fail(path, "an include needs a \"file\"");
     if (o.Has("style") && e->style.empty()) return ctx.Fail(o.PathOf("style"), "the style name is empty");
     e->filePath = o.PathOf("file");
@@ -99,8 +103,11 @@ bool IncludeOne(JsonSceneBuild& b, const JsonValue& v, const std::string& path, 
   ImportSummary summary;
   std::string error;
   bool ok = false;
+  if (e.thicknessFromColours && ext != ".obj")
+    return ctx.Fail(e.thicknessPath, "only an OBJ file's vertex colours can give line thickness; a glTF file "
+                                     "gives it as the vertex attribute _THICKNESS");
   if (ext == ".obj")
-    ok = ImportObj(resolved, b.scene, nullptr, &error, &summary);
+    ok = ImportObj(resolved, b.scene, nullptr, &error, &summary, {.thicknessFromColours = e.thicknessFromColours});
   else if (ext == ".gltf" || ext == ".glb")
     ok = ImportGltf(resolved, b.scene, nullptr, &error, &summary);
   else

@@ -179,7 +179,9 @@ bool FileMesh(JsonSceneBuild& b, JsonObject& o, JsonMeshDef* out) {
   JsonContext& ctx = b.ctx;
   std::string file, object;
   int upAxis = 0;
-  if (!o.String("file", &file) || !o.String("object", &object) || !o.Choice("upAxis", {"y", "z"}, &upAxis))
+  bool thicknessFromColours = false;
+  if (!o.String("file", &file) || !o.String("object", &object) || !o.Choice("upAxis", {"y", "z"}, &upAxis) ||
+      !o.Bool("thicknessFromColours", &thicknessFromColours))
     return false;
   if (file.empty()) return ctx.Fail(o.PathOf("file"), "the file name is empty");
   const std::string resolved = ctx.Resolve(file);
@@ -187,8 +189,11 @@ bool FileMesh(JsonSceneBuild& b, JsonObject& o, JsonMeshDef* out) {
   Scene scratch;
   std::string error;
   bool ok = false;
+  if (thicknessFromColours && ext != ".obj")
+    return ctx.Fail(o.PathOf("thicknessFromColours"), "only an OBJ file's vertex colours can give line thickness; "
+                                                      "a glTF file gives it as the vertex attribute _THICKNESS");
   if (ext == ".obj")
-    ok = ImportObj(resolved, scratch, nullptr, &error);
+    ok = ImportObj(resolved, scratch, nullptr, &error, nullptr, {.thicknessFromColours = thicknessFromColours});
   else if (ext == ".gltf" || ext == ".glb")
     ok = ImportGltf(resolved, scratch, nullptr, &error);
   else
@@ -225,7 +230,8 @@ bool FileMesh(JsonSceneBuild& b, JsonObject& o, JsonMeshDef* out) {
 bool MeshDef(JsonSceneBuild& b, const JsonValue& v, const std::string& path, bool needName, std::string* name,
              JsonMeshDef* out) {
   JsonObject o(b.ctx, v, path);
-  if (!o.Check({"name", "file", "object", "upAxis", "vertices", "faces", "smoothing", "materialIds", "uvs"}) ||
+  if (!o.Check({"name", "file", "object", "upAxis", "thicknessFromColours", "vertices", "faces", "smoothing",
+                "materialIds", "uvs"}) ||
       !o.String("name", name))
     return false;
   if (needName && name->empty())

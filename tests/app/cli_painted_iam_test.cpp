@@ -131,6 +131,47 @@ TEST_F(CliPaintedTest, ValuesOutsideZeroToOneDrawAtFullThickness) {
   for (int x = 0; x < full.Width(); x += 7) EXPECT_EQ(DarkInColumn(full, x), DarkInColumn(wild, x)) << x;
 }
 
+// The same ribbon from an OBJ file whose vertex colours hold the values in
+// their red channel, read as thickness because the scene asks for it: the
+// same picture as the painted modifier's.
+TEST_F(CliPaintedTest, ObjVertexColoursGiveThicknessWhenTheSceneAsks) {
+  const std::vector<double> values = {0, 0.25, 0.5, 0.75, 1, 0.5, 0};
+  const int n = static_cast<int>(values.size());
+  std::ostringstream obj;
+  for (int i = 0; i < n; ++i) obj << "v " << (-4.0 + 8.0 * i / (n - 1)) << " -0.3 0 " << values[i] << " 0.5 0.5\n";
+  for (int i = n - 1; i >= 0; --i) obj << "v " << (-4.0 + 8.0 * i / (n - 1)) << " 0.3 0 " << values[i] << " 0 0\n";
+  obj << "f";
+  for (int i = 1; i <= 2 * n; ++i) obj << " " << i;
+  Write("ribbon.obj", obj.str() + "\n");
+
+  const std::string painted = RibbonScene(values);
+  std::string fromFile = painted;
+  const std::size_t meshAt = fromFile.find("\"meshes\": [");
+  const std::size_t meshEnd = fromFile.find('\n', meshAt);
+  fromFile.replace(meshAt, meshEnd - meshAt,
+                   R"("meshes": [{"name": "Ribbon", "file": "ribbon.obj", "upAxis": "z", "thicknessFromColours": true}],)");
+  const std::size_t modsAt = fromFile.find(", \"modifiers\"");
+  fromFile.replace(modsAt, fromFile.find("]}]}", modsAt) + 3 - modsAt, "");
+  Write("painted.json", painted);
+  Write("colours.json", fromFile);
+  const host::Bitmap a = Render(*this, Path("painted.json"), Path("painted.png"));
+  const host::Bitmap b = Render(*this, Path("colours.json"), Path("colours.png"));
+  ASSERT_EQ(a.Width(), b.Width());
+  int differing = 0;
+  for (int x = 0; x < a.Width(); ++x) differing += std::abs(DarkInColumn(a, x) - DarkInColumn(b, x)) > 1;
+  EXPECT_EQ(differing, 0);
+
+  // Without the request the colours are only colours: full thickness.
+  std::string plain = fromFile;
+  const std::string ask = ", \"thicknessFromColours\": true";
+  plain.replace(plain.find(ask), ask.size(), "");
+  Write("plain.json", plain);
+  Write("full.json", RibbonScene(std::vector<double>(values.size(), 1.0)));
+  const host::Bitmap c = Render(*this, Path("plain.json"), Path("plain.png"));
+  const host::Bitmap full = Render(*this, Path("full.json"), Path("full.png"));
+  for (int x = 0; x < c.Width(); x += 5) EXPECT_NEAR(DarkInColumn(c, x), DarkInColumn(full, x), 1) << x;
+}
+
 TEST_F(CliPaintedTest, PaintedValuesMustMatchTheMesh) {
   Write("short.json", RibbonScene({0, 1}));
   std::string text;

@@ -174,7 +174,7 @@ TEST_F(SceneJsonInclude, ErrorsNameTheEntry) {
       {R"({"include": 3})", "include: expected a model file's name, or an object with its \"file\""},
       {R"({"include": [{"style": "Cel"}]})", "include[0]: an include needs a \"file\""},
       {R"({"include": {"file": "models/suzanne0.glb", "colour": 1}})",
-       "include.colour: unknown key (known here: file, style, styles)"},
+       "include.colour: unknown key (known here: file, style, styles, thicknessFromColours)"},
       {R"({"include": {"file": "models/suzanne0.glb", "style": ""}})", "include.style: the style name is empty"},
       {R"({"include": {"file": "models/suzanne0.glb", "styles": {"Suzane": "Cel"}}})",
        "include.styles.Suzane: 'models/suzanne0.glb' has no mesh node named 'Suzane'; its mesh nodes are 'Suzanne'"},
