@@ -586,4 +586,24 @@ int SupplyEmbeddedImages(host::ReferenceMaker* root, const std::vector<EmbeddedI
   return supplied;
 }
 
+bool LoadArtMaterialFileAsScene(const std::string& path, host::Scene& scene, std::string* error) {
+  ArtMaterialSource source;
+  if (!source.ReadFile(path, host::ClassRegistry::Global(), error)) return false;
+  host::Scene fresh;
+  PwObjectLibrary* target = GetCurrentLibrary(fresh.Root());
+  if (!target) {
+    if (error) *error = path + ": no art-material library can be made";
+    return false;
+  }
+  std::vector<int> slots;
+  for (const SourceMaterial& m : source.List()) slots.push_back(m.slot);
+  const ImportReport report = ImportArtMaterials(source, slots, *target, PolicyResolver(ClashPolicy::ReplaceAll, *target));
+  if (!report.error.empty()) {
+    if (error) *error = path + ": " + report.error;
+    return false;
+  }
+  scene = std::move(fresh);
+  return true;
+}
+
 }  // namespace pw

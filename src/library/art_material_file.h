@@ -27,6 +27,7 @@
 #include "host/refs/class_desc.h"
 #include "host/refs/reference.h"
 #include "host/scene/node.h"
+#include "host/scene/scene_model.h"
 #include "library/object_library.h"
 
 namespace pw {
@@ -171,6 +172,13 @@ ClashResolver PolicyResolver(ClashPolicy policy, const PwObjectLibrary& target, 
 // matches nothing, and listing what the file holds.
 bool SelectSourceMaterials(const ArtMaterialSource& source, const std::vector<std::string>& selection,
                            std::vector<int>* slots, std::string* error);
+
+// The scene an art-material file stands for where a scene is asked for
+// (listing, showing, exporting it again): a fresh scene whose library holds
+// every material of the file, the file's images given to them, the file's
+// materials replacing the fresh library's defaults of the same names. False
+// with *error as ArtMaterialSource::ReadFile gives it.
+bool LoadArtMaterialFileAsScene(const std::string& path, host::Scene& scene, std::string* error);
 
 // Gives the objects reachable from `root` that name an image of `images`
 // that image. Answers how many took one; failures are warnings.
