@@ -148,6 +148,13 @@ std::string NoSuchName(const PwObjectLibrary& library, const std::string& what, 
   for (const LibraryListEntry& e : entries)
     if (!only || library.Get(e.slot)->ClassID() == only->id) names.push_back(e.name);
   std::string out = "no " + (only ? std::string(only->word) : std::string("art material")) + " is named '" + what + "'";
+  if (only) {
+    // The name is right and the class is not.
+    std::string others;
+    for (int slot : FindMaterials(library, what))
+      others += (others.empty() ? "" : ", ") + SlotText(library, slot);
+    if (!others.empty()) return out + "; '" + what + "' is " + others;
+  }
   const std::vector<std::string> near = ClosestNames(what, names, 3);
   if (!near.empty()) {
     std::string list;

@@ -119,7 +119,7 @@ bool StoreOne(const ReceivedOption& r, const std::vector<const Command*>& path, 
   }
   if (spec.given) *spec.given = true;
   if (bool* const* flag = std::get_if<bool*>(&spec.target)) {
-    **flag = true;
+    **flag = r.values.empty() || r.values.front() != "false";
     return true;
   }
   std::vector<std::string>* const* list = std::get_if<std::vector<std::string>*>(&spec.target);

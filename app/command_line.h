@@ -29,7 +29,7 @@ CommandWords FindCommandWords(const std::vector<std::string>& args, const std::v
 struct ReceivedOption {
   const OptionSpec* spec = nullptr;
   std::size_t count = 0;            // times it appeared
-  std::vector<std::string> values;  // for options that take values, in order
+  std::vector<std::string> values;  // for options that take values, in order; a flag's "true" or "false"
 };
 
 // Checks the received values against their specs (required, given once,

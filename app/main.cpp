@@ -9,6 +9,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -31,6 +32,7 @@ struct BoundOption {
   CLI::Option* option = nullptr;
   std::vector<std::string> values;
   std::string single;  // a positional argument takes one value
+  bool on = false;     // a flag: the last of --flag, --flag=true, --flag=false
 };
 
 using BoundOptions = std::vector<std::unique_ptr<BoundOption>>;
@@ -40,7 +42,7 @@ void BindOptions(CLI::App& app, const std::vector<OptionSpec>& specs, BoundOptio
     auto bound = std::make_unique<BoundOption>();
     bound->spec = &spec;
     if (std::holds_alternative<bool*>(spec.target)) {
-      bound->option = app.add_flag(spec.names);
+      bound->option = app.add_flag(spec.names, bound->on);
     } else if (IsPositional(spec)) {
       bound->option = app.add_option(spec.names, bound->single);
     } else {
@@ -58,7 +60,10 @@ std::vector<ReceivedOption> Received(const BoundOptions& bound) {
     ReceivedOption r;
     r.spec = b->spec;
     r.count = b->option->count();
-    r.values = IsPositional(*b->spec) ? std::vector<std::string>{b->single} : b->values;
+    if (std::holds_alternative<bool*>(b->spec->target))
+      r.values = {b->on ? "true" : "false"};
+    else
+      r.values = IsPositional(*b->spec) ? std::vector<std::string>{b->single} : b->values;
     if (r.count == 0) r.values.clear();
     out.push_back(std::move(r));
   }
@@ -70,7 +75,11 @@ std::vector<ReceivedOption> Received(const BoundOptions& bound) {
 std::string ParseErrorText(const CLI::ParseError& e, const std::vector<const Command*>& path,
                            const std::vector<OptionSpec>& globals) {
   const std::string what = e.what();
-  const std::string name = what.substr(0, what.find(':'));
+  // "--output: 1 required TEXT missing", "Could not convert: --verbose = maybe".
+  constexpr std::string_view kConvert = "Could not convert: ";
+  const bool conversion = what.rfind(kConvert, 0) == 0 && what.find(" = ") != std::string::npos;
+  const std::string name =
+      conversion ? what.substr(kConvert.size(), what.find(" = ") - kConvert.size()) : what.substr(0, what.find(':'));
   auto find = [&](const std::vector<OptionSpec>& specs) -> const OptionSpec* {
     for (const OptionSpec& spec : specs)
       for (const std::string& n : OptionNames(spec))
@@ -81,6 +90,9 @@ std::string ParseErrorText(const CLI::ParseError& e, const std::vector<const Com
   if (!spec) spec = find(globals);
   if (spec && dynamic_cast<const CLI::ArgumentMismatch*>(&e))
     return OptionLabel(*spec) + " needs a value" + (spec->typeName.empty() ? "" : " (" + spec->typeName + ")");
+  if (spec && conversion)
+    return OptionLabel(*spec) + ": '" + what.substr(what.find(" = ") + 3) +
+           "' is not true or false (the option alone means true)";
   return "the command line cannot be read (" + what + ")";
 }
 

@@ -150,6 +150,7 @@ TEST_F(CliCommandsTest, CommandLineMistakesAreNamedInOurOwnWords) {
                 "unknown option '--widht' for 'render' (did you mean '--width'?)");
   ExpectRefused({"info", kExample, kExample}, "unexpected argument '" + kExample + "' for 'info'");
   ExpectRefused({"--yes", "--no", "classes"}, "--yes and --no cannot be used together");
+  ExpectRefused({"info", kExample, "--verbose=maybe"}, "--verbose: 'maybe' is not true or false");
   Write("a.iam", "");
   ExpectRefused({"library", "import", Path("a.iam"), "--into", kExample, "-o", Path("b.pws"), "--on-clash", "keep"},
                 "--on-clash: 'keep' is not one of skip, copy, replace, replace-all");
@@ -231,6 +232,7 @@ TEST_F(CliCommandsTest, InfoShowsTheSettingsARenderWouldUseAndInternalsOnRequest
   ExpectRefused({"info", scene, "--set", "linesOm=off"}, "--set linesOm: unknown render setting (did you mean 'linesOn'?)");
   ExpectRefused({"info", scene, "--set", "linesOn"}, "--set: 'linesOn' is not FIELD=VALUE");
 
+  EXPECT_EQ(Run({"info", scene, "--verbose=no"}).out, plain.out);
   const RunResult verbose = Run({"info", scene, "--verbose"});
   ASSERT_EQ(verbose.exitCode, 0) << verbose.err;
   EXPECT_NE(verbose.out.find(": PwObjLibHolder, hidden, not renderable\n"), std::string::npos) << verbose.out;
@@ -258,6 +260,7 @@ TEST_F(CliCommandsTest, LibraryShowPointsToTheMaterialMeant) {
                 "'Default' names 2 paints (Paint #0, Paint #1); choose one by slot, quoted for the shell (for example "
                 "'#0')");
   ExpectRefused({"library", "show", "Cel", "--class", "brushs"}, "--class: 'brushs' is not a class of art material");
+  ExpectRefused({"library", "show", "Cel", "--class", "brush"}, "no brush is named 'Cel'; 'Cel' is Surface #55, Style #61\n");
   // Not all the names: a handful near the one typed, or none.
   const RunResult far = Run({"library", "show", "xyzzy"});
   EXPECT_EQ(far.err, "penwright: error: no art material is named 'xyzzy' ('penwright library list' lists the 65 there "
