@@ -70,8 +70,9 @@ std::vector<ReceivedOption> Received(const BoundOptions& bound) {
   return out;
 }
 
-// The parser's own complaints, in our words. Only a missing value is
-// expected here: everything else is let through and checked afterwards.
+// The parser's own complaints, in our words. Only an option without its
+// value and a flag given a value other than true or false are expected
+// here: everything else is let through and checked afterwards.
 std::string ParseErrorText(const CLI::ParseError& e, const std::vector<const Command*>& path,
                            const std::vector<OptionSpec>& globals) {
   const std::string what = e.what();
