@@ -1,6 +1,7 @@
 // `penwright classes`: the plug-in's classes with their persistent ids, the
 // numbers scene files refer to them by.
 #include <cstdio>
+#include <string>
 
 #include "commands.h"
 #include "plugin/entry.h"
@@ -14,7 +15,7 @@ int RunClasses(const GlobalOptions&) {
   for (int i = 0; i < LibNumberClasses(); ++i) {
     const host::ClassDesc* desc = LibClassDesc(i);
     if (!desc) {
-      std::fprintf(stderr, "penwright: class %d has no descriptor\n", i);
+      PrintError("class " + std::to_string(i) + " has no descriptor");
       return ExitFailed;
     }
     host::Class_ID id = desc->ClassID();

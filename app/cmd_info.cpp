@@ -1,13 +1,16 @@
 // `penwright info SCENE`: what would be rendered, and how (the text is
-// made by DescribeScene), after the scene's own render settings.
+// made by DescribeScene), after the scene's own render settings and the
+// command line's --set, applied as `render` applies them.
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "commands.h"
 #include "render/renderer_paramblock.h"
 #include "render/renderer_settings.h"
-#include "scene_io/render_settings_by_name.h"
+#include "render_args.h"
+#include "render_setup.h"
 #include "scene_io/scene_describe.h"
 #include "scene_io/scene_input.h"
 #include "style_options.h"
@@ -20,28 +23,42 @@ namespace {
 struct InfoArgs {
   std::string scene;
   StyleOptions styling;
+  std::vector<std::string> settings;  // "FIELD=VALUE" each
+  bool verbose = false;
 };
 
 int RunInfo(const InfoArgs& args) {
+  RenderPlan plan;
+  std::string error;
+  for (const std::string& s : args.settings) {
+    std::optional<SettingAssignment> a = ParseSettingAssignment(s, &error);
+    if (!a) {
+      PrintError(error);
+      return ExitUsage;
+    }
+    plan.settings.push_back(std::move(*a));
+  }
+  if (!CheckStyleOptions(args.styling, &error)) {
+    PrintError(error);
+    return ExitUsage;
+  }
   const std::string& path = args.scene;
   host::Scene scene;
   host::SceneInputInfo info;
-  std::string error;
   if (!LoadStyledScene(path, args.styling, scene, &info, &error)) {
-    std::fprintf(stderr, "penwright: %s\n", error.c_str());
+    PrintError(error);
     return ExitUsage;
   }
   PwRendererSettings settings;
   host::RefHolder block(CreateRendererParamBlock());
   auto* pb = static_cast<host::IParamBlock2*>(block.get());
-  for (const host::RenderSettingText& s : info.renderSettings) {
-    if (!SetRenderSetting(settings, pb, s.name, s.value, &error)) {
-      std::fprintf(stderr, "penwright: %s: %s\n", s.place.c_str(), error.c_str());
-      return ExitUsage;
-    }
+  if (!ApplyRenderSettings(settings, pb, info.renderSettings, plan, &error)) {
+    PrintError(error);
+    return ExitUsage;
   }
 
-  std::fputs(DescribeScene(path, scene, info, settings, pb).c_str(), stdout);
+  const SceneDescribeDetail detail = args.verbose ? SceneDescribeDetail::WithInternals : SceneDescribeDetail::ForUsers;
+  std::fputs(DescribeScene(path, scene, info, settings, pb, detail).c_str(), stdout);
   std::printf("Vector writer: %s\n", DescribeVectorWriter(settings).c_str());
   return std::fflush(stdout) == 0 ? ExitOk : ExitFailed;
 }
@@ -56,8 +73,14 @@ Command MakeInfoCommand() {
   c.Add("scene", &args->scene, "The scene: a description (.json) or a model (.obj, .gltf, .glb)")
       .Required()
       .TypeName("SCENE");
+  c.Add("--set", &args->settings,
+        "Set a render setting by name after the scene's own, as 'render --set' does, and show the settings so")
+      .TypeName("FIELD=VALUE");
   AddStyleOption(c, &args->styling);
   AddArtMaterialsOption(c, &args->styling);
+  c.Add("--verbose", &args->verbose,
+        "Also show what only the program reads: the node holding the art-material library, the surface "
+        "renderer's class id and the vector options' version");
   c.run = [args](const GlobalOptions&) { return RunInfo(*args); };
   return c;
 }

@@ -39,7 +39,7 @@ bool LoadAnyScene(const std::string& path, host::Scene& scene) {
   std::string error;
   const bool ok = IsDescription(path) ? LoadStyledScene(path, StyleOptions{}, scene, nullptr, &error)
                                       : host::Scene::LoadFromFile(path, host::ClassRegistry::Global(), &scene, &error);
-  if (!ok) std::fprintf(stderr, "penwright: %s\n", error.c_str());
+  if (!ok) PrintError(error);
   return ok;
 }
 
@@ -50,15 +50,15 @@ struct ExportArgs {
 
 int RunExport(const ExportArgs& args) {
   if (host::LowerExtension(args.output) != PW_IAM_EXTENSION) {
-    std::fprintf(stderr, "penwright: -o: '%s' is not an art-material file (.iam)\n", args.output.c_str());
+    PrintError("-o/--output: '" + args.output + "' is not an art-material file (.iam)");
     return ExitUsage;
   }
   host::Scene scene;
-  if (!LoadAnyScene(args.scene, scene)) return ExitFailed;
+  if (!LoadAnyScene(args.scene, scene)) return ExitUsage;
   std::string error;
   std::vector<std::string> missing;
   if (!ExportArtMaterials(scene.Root(), args.output, &error, &missing)) {
-    std::fprintf(stderr, "penwright: %s\n", error.c_str());
+    PrintError(error);
     return ExitFailed;
   }
   for (const std::string& name : missing)
@@ -114,40 +114,38 @@ int RunImport(const ImportArgs& args, const GlobalOptions& globals) {
   ClashPolicy policy = ClashPolicy::Skip;
   const bool policyGiven = !args.onClash.empty();
   if (policyGiven && !ParseClashPolicy(args.onClash, &policy)) {
-    std::fprintf(stderr, "penwright: --on-clash: '%s' is none of skip, copy, replace, replace-all\n",
-                 args.onClash.c_str());
+    PrintError("--on-clash: '" + args.onClash + "' is not one of skip, copy, replace, replace-all");
     return ExitUsage;
   }
   if (args.copyNameGiven && args.copyName.empty()) {
-    std::fprintf(stderr, "penwright: --copy-name: the name is empty\n");
+    PrintError("--copy-name: the name is empty");
     return ExitUsage;
   }
   if (IsDescription(args.output) || host::LowerExtension(args.output) == PW_IAM_EXTENSION) {
-    std::fprintf(stderr, "penwright: -o: '%s' would be a saved scene, not a %s file\n", args.output.c_str(),
-                 host::LowerExtension(args.output).c_str());
+    PrintError("-o/--output: '" + args.output + "' would be a saved scene, not a " +
+               host::LowerExtension(args.output) + " file");
     return ExitUsage;
   }
   host::Scene scene;
-  if (!LoadAnyScene(args.into, scene)) return ExitFailed;
+  if (!LoadAnyScene(args.into, scene)) return ExitUsage;
   PwObjectLibrary* target = GetCurrentLibrary(scene.Root());
   if (!target) {
-    std::fprintf(stderr, "penwright: %s: the scene has no art-material library and none can be made\n",
-                 args.into.c_str());
+    PrintError(args.into + ": the scene has no art-material library and none can be made");
     return ExitFailed;
   }
   ArtMaterialSource source;
   std::string error;
   if (!source.ReadFile(args.file, host::ClassRegistry::Global(), &error)) {
-    std::fprintf(stderr, "penwright: %s\n", error.c_str());
-    return ExitFailed;
+    PrintError(error);
+    return ExitUsage;
   }
   if (!source.Library()) {
-    std::fprintf(stderr, "penwright: %s: the file holds no art materials\n", args.file.c_str());
-    return ExitFailed;
+    PrintError(args.file + ": the file holds no art materials");
+    return ExitUsage;
   }
   std::vector<int> slots;
   if (!SelectSourceMaterials(source, args.select, &slots, &error)) {
-    std::fprintf(stderr, "penwright: --select: %s\n", error.c_str());
+    PrintError("--select: " + error);
     return ExitUsage;
   }
   const bool terminal = isatty(STDIN_FILENO) && isatty(STDERR_FILENO) && !globals.batch && !globals.yes &&
@@ -159,14 +157,14 @@ int RunImport(const ImportArgs& args, const GlobalOptions& globals) {
     resolve = TerminalResolver();
   ImportReport report = ImportArtMaterials(source, slots, *target, resolve);
   if (!report.error.empty()) {
-    std::fprintf(stderr, "penwright: %s: %s; nothing was written\n", args.file.c_str(), report.error.c_str());
+    PrintError(args.file + ": " + report.error + "; nothing was written");
     return ExitFailed;
   }
   // Drop the file's library before saving: the saved scene holds only its own.
   source = ArtMaterialSource();
   host::SceneSaveResult saved = scene.SaveToBytes();
   if (!saved.ok() || !host::WriteFileAtomically(args.output, saved.bytes, &error)) {
-    std::fprintf(stderr, "penwright: %s: %s\n", args.output.c_str(), saved.ok() ? error.c_str() : saved.error.c_str());
+    PrintError(args.output + ": " + (saved.ok() ? error : saved.error));
     return ExitFailed;
   }
   for (const std::string& line : report.lines) std::printf("%s\n", line.c_str());

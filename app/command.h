@@ -3,12 +3,15 @@
 // A subcommand is one function returning a Command: its name, its options
 // (bound to variables the command owns) and what it runs. main.cpp turns the
 // descriptions into the command-line parser, so only main.cpp pays for the
-// parser's header.
+// parser's header; the checks of the values and the help text (help_text.h)
+// are made from the descriptions too, so that no wording of the parser
+// library reaches the user.
 #pragma once
 
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -16,9 +19,13 @@ namespace pw::cli {
 
 enum ExitCode : int {
   ExitOk = 0,
-  ExitFailed = 1,  // the command ran and failed (bad input file, render failure)
-  ExitUsage = 2,   // the command line itself is wrong
+  ExitFailed = 1,  // the command ran and failed: a render failed or was cancelled, a file could not be written
+  ExitUsage = 2,   // the command line or its input is wrong (a bad option, a file that cannot be read)
 };
+
+// The one way a command reports what stops it: "penwright: error: MESSAGE"
+// on stderr, one line.
+void PrintError(std::string_view message);
 
 // Options every subcommand accepts; main applies them before a command runs.
 struct GlobalOptions {
@@ -34,9 +41,9 @@ using OptionTarget = std::variant<bool*, int*, double*, std::string*, std::vecto
 struct OptionSpec {
   std::string names;  // "-o,--output"; a name without dashes is positional
   std::string description;
-  OptionTarget target;
+  OptionTarget target;  // a vector target is repeatable, one value each time
   bool required = false;
-  bool existingFile = false;
+  bool existingFile = false;  // the file must be readable (said as the loaders say it)
   std::vector<std::string> choices;
   std::optional<double> min, max;
   std::string typeName;  // shown in help, e.g. "FILE"
@@ -53,6 +60,7 @@ struct OptionSpec {
 struct Command {
   std::string name;
   std::string description;
+  std::string footer;  // more help, shown after the options (examples, notes)
   std::vector<OptionSpec> options;
   std::vector<Command> subcommands;  // e.g. "library list"
   // Runs the command; the answer is the exit code. A command with

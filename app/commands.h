@@ -18,4 +18,14 @@ Command MakeLibraryImportCommand();
 
 std::vector<Command> AllCommands();
 
+// What the options before or after any command set.
+struct ProgramFlags {
+  GlobalOptions globals;
+  bool help = false;
+  bool version = false;
+};
+
+// The global options, bound to `flags`, in the order help lists them.
+std::vector<OptionSpec> GlobalOptionSpecs(ProgramFlags& flags);
+
 }  // namespace pw::cli

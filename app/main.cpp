@@ -1,17 +1,21 @@
 // The `penwright` command: global flags, the subcommands of commands.cpp, and
 // the translation of their descriptions into the command-line parser. This
-// is the only file that includes CLI11.
+// is the only file that includes CLI11. The parser only collects the text of
+// each option: help, the checks of the values and every message are our own
+// (help_text.h, command_line.h), so that they read as docs/cli.md does.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
 #include <exception>
 #include <memory>
 #include <string>
-#include <type_traits>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "command_line.h"
 #include "commands.h"
+#include "help_text.h"
 #include "host/services/interface.h"
 #include "plugin/entry.h"
 #include "plugin/names.h"
@@ -22,59 +26,75 @@
 namespace pw::cli {
 namespace {
 
-constexpr const char* PROGRAM = "penwright";
-
-// One parser node per Command, kept to find what was asked for after parsing.
-struct BoundCommand {
-  const Command* command = nullptr;
-  CLI::App* app = nullptr;
-  std::vector<std::pair<CLI::Option*, bool*>> givenFlags;
-  std::vector<BoundCommand> children;
+// One option as the parser holds it; the address stays put while parsing.
+struct BoundOption {
+  const OptionSpec* spec = nullptr;
+  CLI::Option* option = nullptr;
+  std::vector<std::string> values;
+  std::string single;  // a positional argument takes one value
+  bool on = false;     // a flag: the last of --flag, --flag=true, --flag=false
 };
 
-CLI::Option* AddOption(CLI::App& app, const OptionSpec& spec) {
-  CLI::Option* opt = std::visit(
-      [&](auto* target) -> CLI::Option* {
-        if constexpr (std::is_same_v<decltype(target), bool*>) {
-          return app.add_flag(spec.names, *target, spec.description);
-        } else if constexpr (std::is_same_v<decltype(target), std::vector<std::string>*>) {
-          // One value per appearance, so a repeatable option never swallows
-          // the positional arguments that follow it.
-          return app.add_option(spec.names, *target, spec.description)->allow_extra_args(false);
-        } else {
-          return app.add_option(spec.names, *target, spec.description)->capture_default_str();
-        }
-      },
-      spec.target);
-  if (spec.required) opt->required();
-  if (spec.existingFile) opt->check(CLI::ExistingFile);
-  if (!spec.choices.empty()) opt->check(CLI::IsMember(spec.choices));
-  if (spec.min && spec.max) opt->check(CLI::Range(*spec.min, *spec.max));
-  if (!spec.typeName.empty()) opt->type_name(spec.typeName);
-  return opt;
-}
+using BoundOptions = std::vector<std::unique_ptr<BoundOption>>;
 
-BoundCommand Bind(CLI::App& parent, const Command& command) {
-  BoundCommand bound;
-  bound.command = &command;
-  bound.app = parent.add_subcommand(command.name, command.description);
-  bound.app->fallthrough();  // global flags may follow the subcommand
-  for (const OptionSpec& spec : command.options) {
-    CLI::Option* opt = AddOption(*bound.app, spec);
-    if (spec.given) bound.givenFlags.emplace_back(opt, spec.given);
+void BindOptions(CLI::App& app, const std::vector<OptionSpec>& specs, BoundOptions& out) {
+  for (const OptionSpec& spec : specs) {
+    auto bound = std::make_unique<BoundOption>();
+    bound->spec = &spec;
+    if (std::holds_alternative<bool*>(spec.target)) {
+      bound->option = app.add_flag(spec.names, bound->on);
+    } else if (IsPositional(spec)) {
+      bound->option = app.add_option(spec.names, bound->single);
+    } else {
+      // One value per appearance, so that an option never swallows the
+      // positional arguments after it, and one given twice can be told.
+      bound->option = app.add_option(spec.names, bound->values)->allow_extra_args(false);
+    }
+    out.push_back(std::move(bound));
   }
-  for (const Command& sub : command.subcommands) bound.children.push_back(Bind(*bound.app, sub));
-  if (!command.subcommands.empty()) bound.app->require_subcommand(command.run ? 0 : 1, 1);
-  return bound;
 }
 
-// The deepest parsed command along the chain, after recording which options appeared.
-const BoundCommand* Selected(const BoundCommand& bound) {
-  if (!bound.app->parsed()) return nullptr;
-  for (const auto& [opt, flag] : bound.givenFlags) *flag = opt->count() > 0;
-  for (const BoundCommand& child : bound.children)
-    if (const BoundCommand* s = Selected(child)) return s;
-  return &bound;
+std::vector<ReceivedOption> Received(const BoundOptions& bound) {
+  std::vector<ReceivedOption> out;
+  for (const auto& b : bound) {
+    ReceivedOption r;
+    r.spec = b->spec;
+    r.count = b->option->count();
+    if (std::holds_alternative<bool*>(b->spec->target))
+      r.values = {b->on ? "true" : "false"};
+    else
+      r.values = IsPositional(*b->spec) ? std::vector<std::string>{b->single} : b->values;
+    if (r.count == 0) r.values.clear();
+    out.push_back(std::move(r));
+  }
+  return out;
+}
+
+// The parser's own complaints, in our words. Only an option without its
+// value and a flag given a value other than true or false are expected
+// here: everything else is let through and checked afterwards.
+std::string ParseErrorText(const CLI::ParseError& e, const std::vector<const Command*>& path,
+                           const std::vector<OptionSpec>& globals) {
+  const std::string what = e.what();
+  // "--output: 1 required TEXT missing", "Could not convert: --verbose = maybe".
+  constexpr std::string_view kConvert = "Could not convert: ";
+  const bool conversion = what.rfind(kConvert, 0) == 0 && what.find(" = ") != std::string::npos;
+  const std::string name =
+      conversion ? what.substr(kConvert.size(), what.find(" = ") - kConvert.size()) : what.substr(0, what.find(':'));
+  auto find = [&](const std::vector<OptionSpec>& specs) -> const OptionSpec* {
+    for (const OptionSpec& spec : specs)
+      for (const std::string& n : OptionNames(spec))
+        if (n == name) return &spec;
+    return nullptr;
+  };
+  const OptionSpec* spec = path.empty() ? nullptr : find(path.back()->options);
+  if (!spec) spec = find(globals);
+  if (spec && dynamic_cast<const CLI::ArgumentMismatch*>(&e))
+    return OptionLabel(*spec) + " needs a value" + (spec->typeName.empty() ? "" : " (" + spec->typeName + ")");
+  if (spec && conversion)
+    return OptionLabel(*spec) + ": '" + what.substr(what.find(" = ") + 3) +
+           "' is not true or false (the option alone means true)";
+  return "the command line cannot be read (" + what + ")";
 }
 
 void PrintVersion() {
@@ -86,6 +106,10 @@ void PrintVersion() {
 // Hands the global flags to the host services. False (after saying why) when
 // they cannot be honoured.
 bool ApplyGlobals(const GlobalOptions& g) {
+  if (g.yes && g.no) {
+    PrintError("--yes and --no cannot be used together");
+    return false;
+  }
   host::SetMessageTitle(DisplayName());
   host::SetQuiet(g.quiet);
   if (g.batch) host::SetNetworkRender(true);
@@ -93,61 +117,85 @@ bool ApplyGlobals(const GlobalOptions& g) {
   if (g.no) host::SetQuestionPolicy(host::QuestionPolicy::AlwaysNo);
   std::string error;
   if (!g.logFile.empty() && !host::SetLogFile(g.logFile, &error)) {
-    std::fprintf(stderr, "%s: cannot open log file '%s': %s\n", PROGRAM, g.logFile.c_str(), error.c_str());
+    PrintError("--log: cannot open log file '" + g.logFile + "': " + error);
     return false;
   }
   return true;
 }
 
+int PrintHelp(const std::vector<const Command*>& path, const std::vector<Command>& commands,
+              const std::vector<OptionSpec>& globals) {
+  const std::string text = path.empty() ? ProgramHelp(commands, globals) : CommandHelp(path, globals);
+  std::fputs(text.c_str(), stdout);
+  return std::fflush(stdout) == 0 ? ExitOk : ExitFailed;
+}
+
 int Run(int argc, char** argv) {
-  CLI::App app{std::string(RendererName()) + ": cel-shaded pictures and illustrator's lines from 3D scenes", PROGRAM};
-  app.require_subcommand(0, 1);
-
-  GlobalOptions globals;
-  bool version = false;
-  app.add_flag("--version", version, "Show the version and exit");
-  CLI::Option* yes = app.add_flag("-y,--yes", globals.yes, "Answer every question yes");
-  CLI::Option* no = app.add_flag("--no", globals.no, "Answer every question no");
-  yes->excludes(no);
-  app.add_flag("--batch", globals.batch,
-               "Run as if nobody were present: warnings go to the log, questions take their default answer");
-  app.add_flag("-q,--quiet", globals.quiet, "Print no warnings on the terminal");
-  app.add_option("--log", globals.logFile, "Also append warnings to FILE")->type_name("FILE");
-
+  ProgramFlags flags;
+  const std::vector<OptionSpec> globals = GlobalOptionSpecs(flags);
   const std::vector<Command> commands = AllCommands();
-  std::vector<BoundCommand> bound;
-  for (const Command& command : commands) bound.push_back(Bind(app, command));
+  const std::vector<std::string> args(argv + 1, argv + argc);
+
+  const CommandWords words = FindCommandWords(args, globals, commands);
+  if (!words.error.empty()) {
+    PrintError(words.error);
+    return ExitUsage;
+  }
+  if (words.help) return PrintHelp(words.path, commands, globals);
+
+  // The parser for the global options and the one command named.
+  CLI::App app{"", "penwright"};
+  app.set_help_flag();
+  app.allow_extras();
+  BoundOptions globalOptions;
+  BindOptions(app, globals, globalOptions);
+  BoundOptions commandOptions;
+  CLI::App* parent = &app;
+  for (const Command* c : words.path) {
+    CLI::App* sub = parent->add_subcommand(c->name);
+    sub->set_help_flag();
+    sub->allow_extras();
+    sub->fallthrough();  // global flags may follow the command
+    parent = sub;
+  }
+  if (!words.path.empty()) BindOptions(*parent, words.path.back()->options, commandOptions);
 
   try {
     app.parse(argc, argv);
-  } catch (const CLI::CallForHelp& e) {
-    return app.exit(e);
-  } catch (const CLI::CallForAllHelp& e) {
-    return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    std::fprintf(stderr, "%s: %s (see '%s --help')\n", PROGRAM, e.what(), PROGRAM);
+    PrintError(ParseErrorText(e, words.path, globals));
     return ExitUsage;
   }
-
-  if (version) {
+  const std::vector<std::string> extra = app.remaining(true);
+  if (!extra.empty()) {
+    PrintError(UnexpectedArgument(extra.front(), words.path, globals));
+    return ExitUsage;
+  }
+  std::string error;
+  if (!StoreOptions(Received(globalOptions), {}, &error)) {
+    PrintError(error);
+    return ExitUsage;
+  }
+  if (flags.version) {
     PrintVersion();
     return ExitOk;
   }
-  const BoundCommand* selected = nullptr;
-  for (const BoundCommand& b : bound)
-    if ((selected = Selected(b))) break;
-  if (!selected) {
-    std::fprintf(stderr, "%s: no command given (see '%s --help')\n", PROGRAM, PROGRAM);
+  if (words.path.empty()) {
+    PrintError("no command given; the commands are classes, info, render and library (see 'penwright --help')");
     return ExitUsage;
   }
-  if (!ApplyGlobals(globals)) return ExitUsage;
+  if (!StoreOptions(Received(commandOptions), words.path, &error)) {
+    PrintError(error);
+    return ExitUsage;
+  }
+  if (!ApplyGlobals(flags.globals)) return ExitUsage;
   if (!RegisterProgramClasses()) {
-    std::fprintf(stderr, "%s: the program's classes could not be set up\n", PROGRAM);
+    PrintError("the program's classes could not be set up");
     return ExitFailed;
   }
   PlugInRenderStages();
   StartUpPlugin();
-  return selected->command->run(globals);
+  return words.path.back()->run(flags.globals);
 }
 
 }  // namespace
@@ -159,9 +207,9 @@ int main(int argc, char** argv) {
   } catch (const std::exception& e) {
     // Commands report through exit codes; reaching here is a bug, but the user
     // still deserves one clear line rather than an abort.
-    std::fprintf(stderr, "penwright: internal error: %s\n", e.what());
+    std::fprintf(stderr, "penwright: error: internal error: %s\n", e.what());
   } catch (...) {
-    std::fprintf(stderr, "penwright: internal error\n");
+    std::fprintf(stderr, "penwright: error: internal error\n");
   }
   return pw::cli::ExitFailed;
 }

@@ -24,7 +24,7 @@ namespace pw::cli {
 namespace {
 
 int Refuse(const std::string& message) {
-  std::fprintf(stderr, "penwright: %s\n", message.c_str());
+  PrintError(message);
   return ExitUsage;
 }
 
@@ -77,7 +77,7 @@ RunOutcome RenderFrame(PenwrightRenderer& renderer, const RenderJob& job, const 
   progress.Clear();
   if (!rendered) {
     const RunOutcome outcome = FailedOrCancelled(progress);
-    if (outcome == RunOutcome::Failed) std::fprintf(stderr, "penwright: frame %d could not be rendered\n", frame);
+    if (outcome == RunOutcome::Failed) PrintError("frame " + std::to_string(frame) + " could not be rendered");
     return outcome;
   }
   if (IsVectorPlan(job.plan)) {
@@ -99,7 +99,7 @@ RunOutcome RenderFrame(PenwrightRenderer& renderer, const RenderJob& job, const 
   }
   std::string error;
   if (!path || !host::WriteImage(*path, image, {job.plan.bitsPerChannel}, &error)) {
-    std::fprintf(stderr, "penwright: %s\n", path ? error.c_str() : "no file name for the frame");
+    PrintError(path ? error : "no file name for the frame");
     return RunOutcome::Failed;
   }
   if (!quiet) {
@@ -114,7 +114,8 @@ RunOutcome RenderFrame(PenwrightRenderer& renderer, const RenderJob& job, const 
 RunOutcome RenderFrames(PenwrightRenderer& renderer, const RenderJob& job, CliProgress& progress, bool quiet) {
   host::Bitmap image;
   if (!image.Create(job.size.width, job.size.height)) {
-    std::fprintf(stderr, "penwright: not enough memory for a %d x %d picture\n", job.size.width, job.size.height);
+    PrintError("not enough memory for a " + std::to_string(job.size.width) + " x " + std::to_string(job.size.height) +
+               " picture");
     return RunOutcome::Failed;
   }
   renderer.OutputSequence() = {job.frames.numbered, 0};
@@ -127,7 +128,7 @@ RunOutcome RenderFrames(PenwrightRenderer& renderer, const RenderJob& job, CliPr
                      &progress)) {
     progress.Clear();
     const RunOutcome outcome = FailedOrCancelled(progress);
-    if (outcome == RunOutcome::Failed) std::fprintf(stderr, "penwright: the render could not start\n");
+    if (outcome == RunOutcome::Failed) PrintError("the render could not start");
     return outcome;
   }
 

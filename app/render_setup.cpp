@@ -147,13 +147,15 @@ host::ViewParams CameraViewParams(host::INode* cameraNode, host::TimeValue t) {
 bool ApplyRenderSettings(PwRendererSettings& settings, host::IParamBlock2* block,
                          const std::vector<host::RenderSettingText>& sceneSettings, const RenderPlan& plan,
                          std::string* error) {
+  // The reasons do not name the setting: a scene's place ends in its name,
+  // the command line's options are followed by it.
   std::string why;
   for (const host::RenderSettingText& s : sceneSettings)
     if (!SetRenderSetting(settings, block, s.name, s.value, &why)) return Fail(error, s.place + ": " + why);
   for (const auto& [name, value] : VectorPlanSettings(plan))
-    if (!SetRenderSetting(settings, block, name, value, &why)) return Fail(error, "-o/--output: " + why);
+    if (!SetRenderSetting(settings, block, name, value, &why)) return Fail(error, "-o/--output: " + name + ": " + why);
   for (const SettingAssignment& a : plan.settings)
-    if (!SetRenderSetting(settings, block, a.name, a.value, &why)) return Fail(error, "--set: " + why);
+    if (!SetRenderSetting(settings, block, a.name, a.value, &why)) return Fail(error, "--set " + a.name + ": " + why);
   struct CustomFile {
     const std::string& path;
     const char* onName;
@@ -164,9 +166,10 @@ bool ApplyRenderSettings(PwRendererSettings& settings, host::IParamBlock2* block
                                {plan.surfacesOut, "surfaceCustomOutputOn", "surfaceCustomOutput", "--surfaces-out"}};
   for (const CustomFile& c : custom) {
     if (c.path.empty()) continue;
-    if (!SetRenderSetting(settings, block, c.onName, "true", &why) ||
-        !SetRenderSetting(settings, block, c.fileName, c.path, &why))
-      return Fail(error, std::string(c.option) + ": " + why);
+    if (!SetRenderSetting(settings, block, c.onName, "true", &why))
+      return Fail(error, std::string(c.option) + ": " + c.onName + ": " + why);
+    if (!SetRenderSetting(settings, block, c.fileName, c.path, &why))
+      return Fail(error, std::string(c.option) + ": " + c.fileName + ": " + why);
   }
   return true;
 }

@@ -86,7 +86,7 @@ int renderRaster(PwRenderRun& run, const PwRenderArgs& args, host::ReferenceTarg
   std::unique_ptr<host::Bitmap> lines;
   if ((!surfacesOn && linesOn && !(background = companionBitmap(output))) ||
       (linesOn && !(lines = companionBitmap(output)))) {
-    host::WarningMessage("PenwrightRenderer: not enough memory for a %dx%d image", output.Width(), output.Height());
+    host::ErrorMessage("not enough memory for a %d x %d picture", output.Width(), output.Height());
     return 0;
   }
 

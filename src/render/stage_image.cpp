@@ -55,7 +55,7 @@ bool linesIntoBitmap(PwRenderRun& run, host::Bitmap& bitmap, PwRowSet rows) {
   // field's rows stay as they are.
   host::Bitmap scratch;
   if (!scratch.Create(bitmap.Width(), bitmap.Height())) {
-    host::WarningMessage("PenwrightRenderer: not enough memory for the lines of the second field");
+    host::ErrorMessage("not enough memory for the lines of the second field");
     return false;
   }
   scratch.SetAspect(bitmap.Aspect());

@@ -71,7 +71,7 @@ bool setupFrameImage(PwRenderRun& run, const PwFrameSlots& slots) {
     return false;
   }
   if (!run.vectorMode() && !run.pixels.resize(w, h)) {
-    host::WarningMessage("PenwrightRenderer: not enough memory for a %dx%d image", w, h);
+    host::ErrorMessage("not enough memory for a %d x %d picture", w, h);
     return false;
   }
   run.view.imageWidth = static_cast<float>(w);

@@ -206,8 +206,8 @@ bool PwSurfaceStage::RenderObjectSurfaces(const PwSurfaceFrame& frame, PwRenderI
     });
   }
   if (outOfMemory) {
-    host::WarningMessage("PenwrightRenderer: not enough memory for the surfaces of %s",
-                         inst.node ? inst.node->GetName().c_str() : "an object");
+    host::ErrorMessage("not enough memory for the surfaces of %s",
+                       inst.node ? inst.node->GetName().c_str() : "an object");
     return false;
   }
   return true;

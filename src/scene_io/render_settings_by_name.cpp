@@ -12,6 +12,7 @@
 #include "host/refs/reference.h"
 #include "plugin/class_ids.h"
 #include "render/renderer_paramblock.h"
+#include "scene_io/closest_names.h"
 
 namespace pw {
 
@@ -115,8 +116,8 @@ std::string Quoted(std::string_view v) { return "'" + std::string(v) + "'"; }
 
 using Getter = std::function<std::string(const PwRendererSettings&, const host::IParamBlock2*)>;
 // value is trimmed; block is non-null when the setting needs one.
-using Setter = std::function<bool(PwRendererSettings&, host::IParamBlock2*, std::string_view value,
-                                  const std::string& name, std::string* error)>;
+using Setter =
+    std::function<bool(PwRendererSettings&, host::IParamBlock2*, std::string_view value, std::string* error)>;
 
 struct Setting {
   std::string name;
@@ -130,10 +131,9 @@ Setting Switch(const char* name, bool PwRenderSwitches::*member) {
           [member](const PwRendererSettings& s, const host::IParamBlock2*) {
             return std::string(SwitchText(s.params.Switches().*member));
           },
-          [member](PwRendererSettings& s, host::IParamBlock2*, std::string_view v, const std::string& n,
-                   std::string* error) {
+          [member](PwRendererSettings& s, host::IParamBlock2*, std::string_view v, std::string* error) {
             const auto on = ParseSwitch(v);
-            if (!on) return Fail(error, n + ": " + Quoted(v) + " is not a switch (true/false, on/off, yes/no, 1/0)");
+            if (!on) return Fail(error, Quoted(v) + " is not a switch (true/false, on/off, yes/no, 1/0)");
             s.params.Switches().*member = *on;
             return true;
           }};
@@ -146,10 +146,9 @@ Setting Choice(const char* name, std::span<const ChoiceWord> words, int count, F
           [words, field](const PwRendererSettings& s, const host::IParamBlock2*) {
             return ChoiceText(field(s), words);
           },
-          [words, count, field](PwRendererSettings& s, host::IParamBlock2*, std::string_view v, const std::string& n,
-                                std::string* error) {
+          [words, count, field](PwRendererSettings& s, host::IParamBlock2*, std::string_view v, std::string* error) {
             const auto choice = ParseChoice(v, words, count);
-            if (!choice) return Fail(error, n + ": " + Quoted(v) + " is not one of " + ChoiceList(words, count));
+            if (!choice) return Fail(error, Quoted(v) + " is not one of " + ChoiceList(words, count));
             field(s) = *choice;
             return true;
           }};
@@ -160,28 +159,44 @@ Setting BlockSwitch(const char* name, host::ParamID id) {
           [id](const PwRendererSettings&, const host::IParamBlock2* b) {
             return std::string(SwitchText(b->GetInt(id) != 0));
           },
-          [id](PwRendererSettings&, host::IParamBlock2* b, std::string_view v, const std::string& n,
-               std::string* error) {
+          [id](PwRendererSettings&, host::IParamBlock2* b, std::string_view v, std::string* error) {
             const auto on = ParseSwitch(v);
-            if (!on) return Fail(error, n + ": " + Quoted(v) + " is not a switch (true/false, on/off, yes/no, 1/0)");
-            return b->SetValue(id, 0, *on) || Fail(error, n + ": the parameter block refused the value");
+            if (!on) return Fail(error, Quoted(v) + " is not a switch (true/false, on/off, yes/no, 1/0)");
+            return b->SetValue(id, 0, *on) || Fail(error, "the parameter block refused the value");
           }};
 }
 
 Setting BlockFile(const char* name, host::ParamID id) {
   return {name, true,
           [id](const PwRendererSettings&, const host::IParamBlock2* b) { return b->GetBitmap(id).fileName; },
-          [id](PwRendererSettings&, host::IParamBlock2* b, std::string_view v, const std::string& n,
-               std::string* error) {
+          [id](PwRendererSettings&, host::IParamBlock2* b, std::string_view v, std::string* error) {
             return b->SetValue(id, 0, host::PBBitmap{std::string(v)}) ||
-                   Fail(error, n + ": the parameter block refused the value");
+                   Fail(error, "the parameter block refused the value");
+          }};
+}
+
+// A number of the block within the range its descriptor gives. The block
+// itself would clamp a value outside it, as it must for files; a person who
+// typed the value is told instead, so that no setting differs from what was asked.
+Setting BlockFraction(const char* name, host::ParamID id, const char* what,
+                      std::function<float(const host::IParamBlock2&)> read) {
+  return {name, true,
+          [read](const PwRendererSettings&, const host::IParamBlock2* b) { return FloatText(read(*b)); },
+          [id, what](PwRendererSettings&, host::IParamBlock2* b, std::string_view v, std::string* error) {
+            const host::ParamDef* def = b->GetParamDef(id);
+            if (!def) return Fail(error, "the parameter block has no such parameter");
+            const float lo = static_cast<float>(def->rangeMin), hi = static_cast<float>(def->rangeMax);
+            const std::string range = " (" + FloatText(lo) + " to " + FloatText(hi) + ", " + what + ")";
+            const auto value = ParseFloat(v);
+            if (!value) return Fail(error, Quoted(v) + " is not a number" + range);
+            if (def->hasRange && (*value < lo || *value > hi)) return Fail(error, Quoted(v) + " is out of range" + range);
+            return b->SetValue(id, 0, *value) || Fail(error, "the parameter block refused the value");
           }};
 }
 
 // The surface renderer: "none" (or this renderer's own class name) lets this
 // renderer draw the surfaces; another renderer class is created and kept.
-bool SetSurfaceRenderer(PwRendererSettings& s, host::IParamBlock2* b, std::string_view v, const std::string& n,
-                        std::string* error) {
+bool SetSurfaceRenderer(PwRendererSettings& s, host::IParamBlock2* b, std::string_view v, std::string* error) {
   std::vector<host::ClassDesc*> renderers;
   for (host::ClassDesc* desc : host::ClassRegistry::Global().All())
     if (desc->SuperClassID() == host::RENDERER_CLASS_ID) renderers.push_back(desc);
@@ -191,7 +206,7 @@ bool SetSurfaceRenderer(PwRendererSettings& s, host::IParamBlock2* b, std::strin
     if (Lower(desc->ClassName()) == wanted) chosen = desc;
 
   if (wanted.empty() || wanted == "none" || (chosen && chosen->ClassID() == PENWRIGHT_RENDERER_CLASS_ID)) {
-    if (!b->SetValue(kAlternateSurfaceRenderer, 0, nullptr)) return Fail(error, n + ": the block refused the change");
+    if (!b->SetValue(kAlternateSurfaceRenderer, 0, nullptr)) return Fail(error, "the parameter block refused the change");
     s.params.alternateRendererClass = PENWRIGHT_RENDERER_CLASS_ID;
     return true;
   }
@@ -199,13 +214,13 @@ bool SetSurfaceRenderer(PwRendererSettings& s, host::IParamBlock2* b, std::strin
     std::string list = "none";
     for (host::ClassDesc* desc : renderers)
       if (desc->ClassID() != PENWRIGHT_RENDERER_CLASS_ID) list += ", " + desc->ClassName();
-    return Fail(error, n + ": " + Quoted(v) + " is not a renderer; choose one of " + list);
+    return Fail(error, Quoted(v) + " is not a renderer; choose one of " + list);
   }
   host::ReferenceTarget* renderer = chosen->Create(false);
-  if (!renderer) return Fail(error, n + ": the renderer " + Quoted(v) + " cannot be created");
+  if (!renderer) return Fail(error, "the renderer " + Quoted(v) + " cannot be created");
   if (!b->SetValue(kAlternateSurfaceRenderer, 0, renderer)) {
     renderer->DeleteThis();
-    return Fail(error, n + ": the block refused the renderer");
+    return Fail(error, "the parameter block refused the renderer");
   }
   s.params.alternateRendererClass = chosen->ClassID();
   return true;
@@ -218,8 +233,7 @@ std::string ClassIdText(host::Class_ID id) {
   return text;
 }
 
-bool SetVectorFormat(PwRendererSettings& s, host::IParamBlock2*, std::string_view v, const std::string& n,
-                     std::string* error) {
+bool SetVectorFormat(PwRendererSettings& s, host::IParamBlock2*, std::string_view v, std::string* error) {
   int index = -1;
   if (const auto number = ParseInt(v)) {
     index = GetVectorFormatDesc(*number) ? *number : -1;
@@ -235,7 +249,7 @@ bool SetVectorFormat(PwRendererSettings& s, host::IParamBlock2*, std::string_vie
       if (!list.empty()) list += ", ";
       list += std::to_string(i) + " \"" + std::string(GetVectorFormatDesc(i)->Name()) + "\"";
     }
-    return Fail(error, n + ": " + Quoted(v) + " is not a vector format; choose one of " + list +
+    return Fail(error, Quoted(v) + " is not a vector format; choose one of " + list +
                            ", or a file extension (ai, dxf, swf)");
   }
   return true;
@@ -261,13 +275,13 @@ const std::vector<Setting>& Settings() {
                  [](const PwRendererSettings& s, const host::IParamBlock2*) {
                    return FloatText(s.params.customFovDegrees);
                  },
-                 [](PwRendererSettings& s, host::IParamBlock2*, std::string_view v, const std::string& n,
-                    std::string* error) {
+                 [](PwRendererSettings& s, host::IParamBlock2*, std::string_view v, std::string* error) {
                    const auto degrees = ParseFloat(v);
-                   if (!degrees || *degrees < S::kMinCustomFovDegrees || *degrees > S::kMaxCustomFovDegrees)
-                     return Fail(error, n + ": " + Quoted(v) + " is not a number of degrees from " +
-                                            FloatText(S::kMinCustomFovDegrees) + " to " +
-                                            FloatText(S::kMaxCustomFovDegrees));
+                   const std::string range = " (" + FloatText(S::kMinCustomFovDegrees) + " to " +
+                                             FloatText(S::kMaxCustomFovDegrees) + " degrees)";
+                   if (!degrees) return Fail(error, Quoted(v) + " is not a number of degrees" + range);
+                   if (*degrees < S::kMinCustomFovDegrees || *degrees > S::kMaxCustomFovDegrees)
+                     return Fail(error, Quoted(v) + " is out of range" + range);
                    s.params.customFovDegrees = *degrees;
                    return true;
                  }});
@@ -281,11 +295,10 @@ const std::vector<Setting>& Settings() {
                  [](const PwRendererSettings& s, const host::IParamBlock2*) {
                    return std::string(SwitchText(s.vector.saveVectorFile));
                  },
-                 [](PwRendererSettings& s, host::IParamBlock2*, std::string_view v, const std::string& n,
-                    std::string* error) {
+                 [](PwRendererSettings& s, host::IParamBlock2*, std::string_view v, std::string* error) {
                    const auto on = ParseSwitch(v);
                    if (!on)
-                     return Fail(error, n + ": " + Quoted(v) + " is not a switch (true/false, on/off, yes/no, 1/0)");
+                     return Fail(error, Quoted(v) + " is not a switch (true/false, on/off, yes/no, 1/0)");
                    s.vector.saveVectorFile = *on;
                    return true;
                  }});
@@ -296,8 +309,7 @@ const std::vector<Setting>& Settings() {
                  SetVectorFormat});
     t.push_back({"vectorFileName", false,
                  [](const PwRendererSettings& s, const host::IParamBlock2*) { return s.vector.vectorFileName; },
-                 [](PwRendererSettings& s, host::IParamBlock2*, std::string_view v, const std::string&,
-                    std::string*) {
+                 [](PwRendererSettings& s, host::IParamBlock2*, std::string_view v, std::string*) {
                    s.vector.vectorFileName = std::string(v);
                    return true;
                  }});
@@ -316,27 +328,16 @@ const std::vector<Setting>& Settings() {
                  [](const PwRendererSettings&, const host::IParamBlock2* b) {
                    return ChoiceText(b->GetInt(kLinesAntialiasingQuality), kQualities);
                  },
-                 [](PwRendererSettings&, host::IParamBlock2* b, std::string_view v, const std::string& n,
-                    std::string* error) {
+                 [](PwRendererSettings&, host::IParamBlock2* b, std::string_view v, std::string* error) {
                    const auto q = ParseChoice(v, kQualities, kAntialiasQualityCount);
                    if (!q)
-                     return Fail(error, n + ": " + Quoted(v) + " is not one of " +
+                     return Fail(error, Quoted(v) + " is not one of " +
                                             ChoiceList(kQualities, kAntialiasQualityCount));
                    return b->SetValue(kLinesAntialiasingQuality, 0, *q) ||
-                          Fail(error, n + ": the parameter block refused the value");
+                          Fail(error, "the parameter block refused the value");
                  }});
-    t.push_back({"linesMemoryLimit", true,
-                 [](const PwRendererSettings&, const host::IParamBlock2* b) {
-                   return FloatText(GetLinesMemoryLimit(*b));
-                 },
-                 [](PwRendererSettings&, host::IParamBlock2* b, std::string_view v, const std::string& n,
-                    std::string* error) {
-                   const auto fraction = ParseFloat(v);
-                   if (!fraction)
-                     return Fail(error, n + ": " + Quoted(v) + " is not a fraction of memory (0.1 to 1.0)");
-                   return SetLinesMemoryLimit(*b, *fraction) ||
-                          Fail(error, n + ": the parameter block refused the value");
-                 }});
+    t.push_back(BlockFraction("linesMemoryLimit", kLinesMemoryLimit, "a fraction of physical memory",
+                              [](const host::IParamBlock2& b) { return GetLinesMemoryLimit(b); }));
     return t;
   }();
   return table;
@@ -348,17 +349,22 @@ const Setting* FindSetting(std::string_view name) {
   return nullptr;
 }
 
-std::string KnownNames(const PwRendererSettings& settings) {
+// The names a person may set (not those that follow others).
+std::vector<std::string> SettableNames(const PwRendererSettings& settings) {
+  return RenderSettingNames(settings, RenderSettingSelection::Settable);
+}
+
+std::string NameList(const std::vector<std::string>& names) {
   std::string list;
-  for (const std::string& n : RenderSettingNames(settings)) {
-    if (!list.empty()) list += ", ";
-    list += n;
-  }
+  for (const std::string& n : names) list += (list.empty() ? "" : ", ") + n;
   return list;
 }
 
 std::string UnknownName(const PwRendererSettings& settings, std::string_view name) {
-  return "unknown render setting " + Quoted(name) + "; known settings: " + KnownNames(settings);
+  const std::vector<std::string> names = SettableNames(settings);
+  const std::vector<std::string> near = ClosestNames(name, names, 3);
+  return "unknown render setting" + (near.empty() ? std::string() : " (did you mean " + QuotedAlternatives(near) + "?)") +
+         "; the settings are " + NameList(names);
 }
 
 // ---- Options of the current vector format -----------------------------------
@@ -370,11 +376,10 @@ std::string FormatName(const PwRendererSettings& s) {
 
 bool SetOption(PwRendererSettings& s, std::string_view field, std::string_view v, std::string* error) {
   PwVectorFormatParams* options = s.vector.vectorFormatOptions.get();
-  const std::string n = std::string(kOptionsPrefix) + std::string(field);
   const int index = options ? options->FindField(field) : -1;
   const PwVectorOptionField* f = index >= 0 ? &options->Fields()[static_cast<std::size_t>(index)] : nullptr;
   if (!f || !f->userSettable)
-    return Fail(error, n + " is not an option of " + FormatName(s) + "; its options: " +
+    return Fail(error, "no option of " + FormatName(s) + " is named " + Quoted(field) + "; its options: " +
                            (options ? options->FieldNames(true) : std::string("none")));
   std::optional<std::int32_t> value;
   if (f->isSwitch) {
@@ -383,7 +388,7 @@ bool SetOption(PwRendererSettings& s, std::string_view field, std::string_view v
     value = ParseInt(v);
   }
   if (!value || !options->Set(index, *value)) {
-    return Fail(error, n + ": " + Quoted(v) + " is not " +
+    return Fail(error, Quoted(v) + " is not " +
                            (f->isSwitch ? std::string("a switch (true/false, on/off, yes/no, 1/0)")
                                         : "a whole number from " + std::to_string(f->min) + " to " +
                                               std::to_string(f->max)));
@@ -402,13 +407,14 @@ std::optional<std::string> GetOption(const PwRendererSettings& s, std::string_vi
 
 }  // namespace
 
-std::vector<std::string> RenderSettingNames(const PwRendererSettings& settings) {
+std::vector<std::string> RenderSettingNames(const PwRendererSettings& settings, RenderSettingSelection which) {
+  const bool all = which == RenderSettingSelection::All;
   std::vector<std::string> names;
   for (const Setting& s : Settings()) {
-    names.push_back(s.name);
+    if (all || s.set) names.push_back(s.name);
     if (s.name == "zDepthPosition" && settings.vector.vectorFormatOptions) {
       for (const PwVectorOptionField& f : settings.vector.vectorFormatOptions->Fields())
-        names.push_back(std::string(kOptionsPrefix) + f.name);
+        if (all || f.userSettable) names.push_back(std::string(kOptionsPrefix) + f.name);
     }
   }
   return names;
@@ -421,9 +427,9 @@ bool SetRenderSetting(PwRendererSettings& settings, host::IParamBlock2* block, s
   if (name.starts_with(kOptionsPrefix)) return SetOption(settings, name.substr(kOptionsPrefix.size()), value, error);
   const Setting* s = FindSetting(name);
   if (!s) return Fail(error, UnknownName(settings, name));
-  if (!s->set) return Fail(error, s->name + " follows alternateSurfaceRenderer and cannot be set on its own");
-  if (s->inBlock && !block) return Fail(error, s->name + ": the renderer has no parameter block");
-  return s->set(settings, block, value, s->name, error);
+  if (!s->set) return Fail(error, "follows alternateSurfaceRenderer and cannot be set on its own");
+  if (s->inBlock && !block) return Fail(error, "the renderer has no parameter block");
+  return s->set(settings, block, value, error);
 }
 
 std::optional<std::string> GetRenderSetting(const PwRendererSettings& settings, const host::IParamBlock2* block,
@@ -440,15 +446,16 @@ std::optional<std::string> GetRenderSetting(const PwRendererSettings& settings, 
     return std::nullopt;
   }
   if (s->inBlock && !block) {
-    Fail(error, s->name + ": the renderer has no parameter block");
+    Fail(error, "the renderer has no parameter block");
     return std::nullopt;
   }
   return s->get(settings, block);
 }
 
-std::string DescribeRenderSettings(const PwRendererSettings& settings, const host::IParamBlock2* block) {
+std::string DescribeRenderSettings(const PwRendererSettings& settings, const host::IParamBlock2* block,
+                                   RenderSettingSelection which) {
   std::string out;
-  for (const std::string& name : RenderSettingNames(settings)) {
+  for (const std::string& name : RenderSettingNames(settings, which)) {
     const std::optional<std::string> v = GetRenderSetting(settings, block, name, nullptr);
     if (v) out += name + " = " + *v + "\n";
   }

@@ -22,15 +22,24 @@
 
 namespace pw {
 
-// Every settable and readable name, in the order DescribeRenderSettings lists
-// them; the options names are those of the current format.
-std::vector<std::string> RenderSettingNames(const PwRendererSettings& settings);
+// Which settings a list holds: all of them, or only those a person sets (not
+// alternateRendererClass, which follows alternateSurfaceRenderer, nor the
+// version word of the vector options, which only files set).
+enum class RenderSettingSelection { All, Settable };
 
-// Sets one setting from text. False, with the reason in *error (which names
-// the known settings for an unknown name, or the accepted values for a bad
-// one), when nothing was changed. Block settings need a block. Choosing
-// another vector format starts its options at their defaults; a memory limit
-// is held to 0.1..1.0 as the block always does.
+// The names, in the order DescribeRenderSettings lists them; the options
+// names are those of the current format.
+std::vector<std::string> RenderSettingNames(const PwRendererSettings& settings,
+                                            RenderSettingSelection which = RenderSettingSelection::All);
+
+// Sets one setting from text. False, with the reason in *error, when nothing
+// was changed: for an unknown name the settable names (the nearest first);
+// for a bad value, the values accepted or the range. The reason does not
+// repeat the setting's name: the caller puts it, or the place that holds it,
+// before the reason. A number outside the setting's range is refused, not
+// held to it (only loaders of saved files hold values to their ranges).
+// Block settings need a block. Choosing another vector format starts its
+// options at their defaults.
 bool SetRenderSetting(PwRendererSettings& settings, host::IParamBlock2* block, std::string_view name,
                       std::string_view value, std::string* error);
 
@@ -40,6 +49,7 @@ std::optional<std::string> GetRenderSetting(const PwRendererSettings& settings, 
                                             std::string_view name, std::string* error);
 
 // Every setting, one "name = value" line each (block settings only with a block).
-std::string DescribeRenderSettings(const PwRendererSettings& settings, const host::IParamBlock2* block);
+std::string DescribeRenderSettings(const PwRendererSettings& settings, const host::IParamBlock2* block,
+                                   RenderSettingSelection which = RenderSettingSelection::All);
 
 }  // namespace pw

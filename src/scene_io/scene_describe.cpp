@@ -17,6 +17,7 @@
 #include "host/scene/mesh.h"
 #include "host/scene/object_base.h"
 #include "host/shading/mtl.h"
+#include "library/holder.h"
 #include "library/style_assignment.h"
 #include "render/gather.h"
 #include "scene_io/modifier_describe.h"
@@ -145,10 +146,11 @@ std::string ObjectText(host::INode* node) {
   return obj->GetClassName();
 }
 
-void PrintTree(std::string& out, host::INode* node, int depth) {
+void PrintTree(std::string& out, host::INode* node, int depth, SceneDescribeDetail detail) {
   for (int i = 0; i < node->NumberOfChildren(); ++i) {
     host::INode* child = node->GetChildNode(i);
     if (!child) continue;
+    if (detail == SceneDescribeDetail::ForUsers && HolderOfNode(child)) continue;
     std::string style;
     const bool hasStyle = child->GetUserPropString(PW_PROP_STYLE_NAME, style);
     Put(out, "  %*s%s: %s", depth * 2, "", child->GetName().c_str(), ObjectText(child).c_str());
@@ -162,7 +164,7 @@ void PrintTree(std::string& out, host::INode* node, int depth) {
     if (child->TMController().IsAnimated()) Put(out, ", animated");
     Put(out, "\n");
     out += DescribeNodeModifiers(child, 0, depth * 2 + 4);
-    PrintTree(out, child, depth + 1);
+    PrintTree(out, child, depth + 1, detail);
   }
 }
 
@@ -228,7 +230,8 @@ void PrintCamera(std::string& out, const host::Scene& scene, const host::SceneIn
 }  // namespace
 
 std::string DescribeScene(const std::string& path, const host::Scene& scene, const host::SceneInputInfo& info,
-                          const PwRendererSettings& settings, host::IParamBlock2* block) {
+                          const PwRendererSettings& settings, host::IParamBlock2* block,
+                          SceneDescribeDetail detail) {
   std::string out;
   host::SceneRoot* root = scene.Root();
   Put(out, "Scene: %s (%s)\n", path.c_str(),
@@ -237,13 +240,16 @@ std::string DescribeScene(const std::string& path, const host::Scene& scene, con
                              : "glTF model");
   Put(out, "  frames %d to %d at %d frames per second\n", info.frameStart, info.frameEnd, root->GetFrameRate());
   Put(out, "\nNodes:\n");
-  PrintTree(out, root, 0);
+  PrintTree(out, root, 0, detail);
   const PwGatherOptions options = gatherOptions(settings.params);
   PrintInstances(out, root, options);
   PrintLights(out, root, options);
   PrintCamera(out, scene, info);
   Put(out, "\nRender settings:\n");
-  const std::string described = DescribeRenderSettings(settings, block);
+  const std::string described =
+      DescribeRenderSettings(settings, block,
+                             detail == SceneDescribeDetail::WithInternals ? RenderSettingSelection::All
+                                                                          : RenderSettingSelection::Settable);
   std::size_t start = 0;
   while (start < described.size()) {
     std::size_t end = described.find('\n', start);

@@ -232,7 +232,7 @@ TEST_F(CliPaintedTest, ExportAndImportThroughTheCommandLine) {
   EXPECT_NE(out.find("brush \"Fat\""), std::string::npos) << out;
   ASSERT_EQ(Run("library show Thin " + Path("scene.json"), &out), 0) << out;
 
-  // A damaged file: one line, exit 1.
+  // A damaged file is input that cannot be read: one line, exit 2.
   std::string bytes;
   {
     std::ifstream in(Path("looks.iam"), std::ios::binary);
@@ -243,7 +243,7 @@ TEST_F(CliPaintedTest, ExportAndImportThroughTheCommandLine) {
   bytes[bytes.size() / 2] ^= 0x40;
   std::ofstream(Path("bad.iam"), std::ios::binary) << bytes;
   EXPECT_EQ(Run("library import " + Path("bad.iam") + " --into " + Path("theirs.json") + " -o " + Path("d.pws"), &out),
-            1);
+            2);
   EXPECT_NE(out.find("Unable to import art materials. The file is damaged"), std::string::npos) << out;
   EXPECT_FALSE(fs::exists(Path("d.pws")));
 }

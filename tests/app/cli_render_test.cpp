@@ -210,7 +210,8 @@ TEST_F(CliRenderTest, BadArgumentsExitTwoWithOneLineAndWriteNothing) {
   };
   const std::string out = Path("out.png");
   const Case cases[] = {
-      {{"--set", "linesOm=true"}, "unknown render setting 'linesOm'"},
+      {{"--set", "linesOm=true"}, "--set linesOm: unknown render setting (did you mean 'linesOn'?)"},
+      {{"--set", "linesMemoryLimit=1000"}, "--set linesMemoryLimit: '1000' is out of range (0.1 to 1, "},
       {{"--set", "linesOn=maybe"}, "'maybe' is not a switch"},
       {{"-o", Path("missing/x.png")}, "does not exist"},
       {{"--frames", "3-1"}, "first frame comes after the last"},
@@ -238,7 +239,7 @@ TEST_F(CliRenderTest, BadArgumentsExitTwoWithOneLineAndWriteNothing) {
     const RunResult r = Run(args);
     EXPECT_EQ(r.exitCode, 2) << c.says << "\n" << r.err;
     EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
-    EXPECT_EQ(r.err.rfind("penwright: ", 0), 0u) << r.err;
+    EXPECT_EQ(r.err.rfind("penwright: error: ", 0), 0u) << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "one line:\n" << r.err;
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(Files(), std::vector<std::string>{"out.png"}) << c.says;
@@ -281,7 +282,7 @@ TEST_F(CliRenderTest, StyleAndArtMaterialsFromTheCommandLine) {
   // `info` refuses what `render` refuses.
   const RunResult bad = Run({"info", kModel, "--style", "Folds"});
   EXPECT_EQ(bad.exitCode, 2);
-  EXPECT_EQ(bad.err.rfind("penwright: --style: no style is named 'Folds'; the styles are ", 0), 0u) << bad.err;
+  EXPECT_EQ(bad.err.rfind("penwright: error: --style: no style is named 'Folds'; the styles are ", 0), 0u) << bad.err;
 }
 
 TEST_F(CliRenderTest, BadSceneExitsTwo) {

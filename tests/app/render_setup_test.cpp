@@ -212,10 +212,19 @@ TEST_F(SettingsTest, RefusalsSayWhereTheSettingCameFrom) {
     const char* mentions;
   };
   const Case cases[] = {
-      {{}, {{"linesOm", "true"}}, "--set: ", "linesOn"},  // the known names are listed
-      {{}, {{"linesOn", "maybe"}}, "--set: ", "true/false"},
-      {{}, {{"linesAntialiasingQuality", "ultra"}}, "--set: ", "extreme"},
-      {{{"bogus", "1", "s.json: render.bogus"}}, {}, "s.json: render.bogus: ", "bogus"},
+      {{}, {{"linesOm", "true"}}, "--set linesOm: ", "linesOn"},  // the known names are listed
+      {{}, {{"linesOn", "maybe"}}, "--set linesOn: ", "true/false"},
+      {{}, {{"linesAntialiasingQuality", "ultra"}}, "--set linesAntialiasingQuality: 'ultra'", "extreme"},
+      {{}, {{"linesMemoryLimit", "0"}}, "--set linesMemoryLimit: '0' is out of range", "0.1 to 1"},
+      {{{"bogus", "1", "s.json: render.bogus"}}, {}, "s.json: render.bogus: ", "unknown render setting"},
+      {{{"linesAntialiasingQuality", "ultra", "s.json: render.linesAntialiasingQuality"}},
+       {},
+       "s.json: render.linesAntialiasingQuality: 'ultra' is not one of",
+       "extreme"},
+      {{{"linesMemoryLimit", "1000", "s.json: render.linesMemoryLimit"}},
+       {},
+       "s.json: render.linesMemoryLimit: '1000' is out of range",
+       "0.1 to 1"},
   };
   for (const Case& c : cases) {
     RenderPlan plan;
@@ -224,6 +233,9 @@ TEST_F(SettingsTest, RefusalsSayWhereTheSettingCameFrom) {
     EXPECT_FALSE(ApplyRenderSettings(settings_, block(), c.scene, plan, &error));
     EXPECT_EQ(error.rfind(c.startsWith, 0), 0u) << error;
     EXPECT_NE(error.find(c.mentions), std::string::npos) << error;
+    // The place names the setting; the reason does not say it again.
+    const std::string& name = c.cli.empty() ? c.scene.front().name : c.cli.front().name;
+    EXPECT_EQ(error.find(name + ": " + name), std::string::npos) << error;
   }
 }
 

@@ -90,8 +90,8 @@ TEST_F(ByNameTest, SetsAndReadsBackEverySetting) {
       {"linesAntialiasingQuality", "extreme", "extreme"},
       {"linesAntialiasingQuality", "0", "none"},
       {"linesMemoryLimit", "0.25", "0.25"},
-      {"linesMemoryLimit", "0.05", "0.1"},  // held to the range, as the block always is
-      {"linesMemoryLimit", "1.5", "1"},
+      {"linesMemoryLimit", "0.1", "0.1"},  // the ends of the range belong to it
+      {"linesMemoryLimit", "1", "1"},
       {"alternateSurfaceRenderer", "none", "none"},
   };
   for (const Row& r : rows) {
@@ -125,8 +125,16 @@ TEST_F(ByNameTest, BadValuesChangeNothingAndSayWhatIsAccepted) {
       {"vectorFormatIndex", "eps", "dxf"},
       {"linesAntialiasingQuality", "7", "none, low, medium, high, extreme"},
       {"linesAntialiasingQuality", "ultra", "extreme"},
-      {"linesMemoryLimit", "half", "0.1 to 1.0"},
-      {"linesMemoryLimit", "inf", "0.1 to 1.0"},
+      {"linesMemoryLimit", "half", "0.1 to 1"},
+      {"linesMemoryLimit", "inf", "0.1 to 1"},
+      // Typed values are refused outside the range, not held to it as the
+      // block holds what files give it.
+      {"linesMemoryLimit", "0.05", "out of range (0.1 to 1, a fraction of physical memory)"},
+      {"linesMemoryLimit", "1.5", "out of range (0.1 to 1"},
+      {"linesMemoryLimit", "0", "out of range (0.1 to 1"},
+      {"linesMemoryLimit", "-1", "out of range (0.1 to 1"},
+      {"linesMemoryLimit", "1000", "out of range (0.1 to 1"},
+      {"customFovDegrees", "-90", "out of range (0.1 to 180 degrees)"},
       {"vectorFormatOptions.colorMode", "3", "0 to 2"},
       {"vectorFormatOptions.lines", "2", "true/false"},
       {"vectorFormatOptions.version", "400", "colorMode"},  // files set the version, users do not
@@ -138,6 +146,8 @@ TEST_F(ByNameTest, BadValuesChangeNothingAndSayWhatIsAccepted) {
   for (const Row& r : rows) {
     const std::string error = Set(r.name, r.value);
     EXPECT_NE(error.find(r.mentions), std::string::npos) << r.name << "=" << r.value << ": " << error;
+    // Callers put the name (or the place that holds it) before the reason.
+    EXPECT_NE(error.rfind(r.name, 0), 0u) << error;
   }
   EXPECT_EQ(DescribeRenderSettings(settings_, pb()), before);
 }
@@ -150,6 +160,13 @@ TEST_F(ByNameTest, UnknownNamesListTheKnownOnes) {
     EXPECT_NE(error.find("linesMemoryLimit"), std::string::npos) << error;
     EXPECT_NE(error.find("vectorFormatOptions.colorMode"), std::string::npos) << error;
   }
+  // The nearest names come first; names that follow others are not offered.
+  std::string near;
+  EXPECT_FALSE(SetRenderSetting(settings_, pb(), "linesMemoryLimt", "1", &near));
+  EXPECT_EQ(near.rfind("unknown render setting (did you mean 'linesMemoryLimit'?); the settings are renderMode, ", 0), 0u)
+      << near;
+  EXPECT_EQ(near.find("alternateRendererClass"), std::string::npos) << near;
+  EXPECT_EQ(near.find("vectorFormatOptions.version"), std::string::npos) << near;
   // An unknown option lists the options of the current format.
   EXPECT_NE(Set("vectorFormatOptions.nothing", "1").find("groupTogether"), std::string::npos);
   std::string error;

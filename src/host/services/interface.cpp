@@ -42,12 +42,15 @@ std::string_view TrimmedTitle(std::string_view title) {
   return title;
 }
 
-void AppendToLogFile(InterfaceState& s, std::string_view text) {
+// What a line of a message starts with when nobody reads it at once.
+const char* Label(bool isError) { return isError ? "error: " : "warning: "; }
+
+void AppendToLogFile(InterfaceState& s, std::string_view text, bool isError) {
   if (s.logFile.empty()) return;
   std::FILE* f = std::fopen(s.logFile.c_str(), "a");
   bool ok = f != nullptr;
   if (f) {
-    WriteLines(f, "warning: ", "warning: ", text);
+    WriteLines(f, Label(isError), Label(isError), text);
     ok = std::ferror(f) == 0;
     ok = std::fclose(f) == 0 && ok;
   }
@@ -58,17 +61,20 @@ void AppendToLogFile(InterfaceState& s, std::string_view text) {
 }
 
 // The single way out for every message. A question's prompt is shown even
-// in quiet mode: hiding it would leave the user waiting on an invisible question.
-void Deliver(std::string_view text, bool evenIfQuiet = false) {
+// in quiet mode: hiding it would leave the user waiting on an invisible
+// question; so is an error, which ends the work the user waits for.
+void Deliver(std::string_view text, bool evenIfQuiet = false, bool isError = false) {
   InterfaceState& s = TheInterfaceState();
-  AppendToLogFile(s, text);
+  AppendToLogFile(s, text, isError);
   if (IsNetworkRender()) {
     if (s.logSink)
       s.logSink(text);
-    else if (!s.quiet)
-      WriteLines(stderr, "warning: ", "warning: ", text);
+    else if (!s.quiet || evenIfQuiet)
+      WriteLines(stderr, Label(isError), Label(isError), text);
     return;
   }
+  const std::string shown = isError ? Label(true) + std::string(text) : std::string(text);
+  text = shown;
   if (s.terminalSink) {
     s.terminalSink(s.title, text);
   } else if (!s.quiet || evenIfQuiet) {
@@ -248,6 +254,14 @@ void WarningMessage(const char* format, ...) {
 void WarningText(std::string_view text) {
   std::string copy(text);  // the formatter needs a terminated string
   Deliver(FormatMessageText("%s", copy.c_str()));
+}
+
+void ErrorMessage(const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  std::string text = FormatMessageTextV(format, args);
+  va_end(args);
+  Deliver(text, true, true);
 }
 
 Answer YesNoQuestion(Answer defaultAnswer, const char* format, ...) {

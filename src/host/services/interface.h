@@ -90,6 +90,11 @@ void WarningMessage(const char* format, ...) __attribute__((format(printf, 1, 2)
 // The same for text that is already formatted (still limited to 255 characters).
 void WarningText(std::string_view text);
 
+// A failure that ends the work under way (a frame that cannot be rendered),
+// reported like a warning but labelled "error: " where warnings say
+// "warning: ", and shown even in quiet mode.
+void ErrorMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 // Questions. `defaultAnswer` is taken when no one can be asked or the policy
 // says so, and when the user just presses Enter. A yes/no question whose
 // default is Cancel defaults to No.

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -164,6 +165,38 @@ TEST_F(InterfaceTest, DefaultOutputsOnStderr) {
     host::WarningMessage("first\nsecond");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.expected);
   }
+}
+
+// An error ends the work: it is labelled as one and quiet mode does not hide it.
+TEST_F(InterfaceTest, ErrorsAreLabelledAndShownEvenWhenQuiet) {
+  host::InterfaceState& s = host::TheInterfaceState();
+  s.logSink = nullptr;
+  s.terminalSink = nullptr;
+  const fs::path log = dir_ / "errors.log";
+  ASSERT_TRUE(host::SetLogFile(log.string()));
+  struct Case {
+    bool network, quiet;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {false, false, "Penwright! 5.70: error: not enough memory for a 10 x 20 picture\n"},
+      {true, false, "error: not enough memory for a 10 x 20 picture\n"},
+      {false, true, "Penwright! 5.70: error: not enough memory for a 10 x 20 picture\n"},
+      {true, true, "error: not enough memory for a 10 x 20 picture\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "network " << c.network << " quiet " << c.quiet);
+    host::SetNetworkRender(c.network);
+    host::SetQuiet(c.quiet);
+    ::testing::internal::CaptureStderr();
+    host::ErrorMessage("not enough memory for a %d x %d picture", 10, 20);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.expected);
+  }
+  host::WarningMessage("a warning");
+  const std::string logged = ReadFile(log);
+  EXPECT_EQ(std::count(logged.begin(), logged.end(), '\n'), 5) << logged;
+  EXPECT_EQ(logged.rfind("error: not enough memory for a 10 x 20 picture\n", 0), 0u) << logged;
+  EXPECT_NE(logged.find("\nwarning: a warning\n"), std::string::npos) << logged;
 }
 
 TEST_F(InterfaceTest, LogFileRecordsEveryMessageInEitherMode) {
