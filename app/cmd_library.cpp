@@ -13,6 +13,7 @@
 #include "host/io/whole_file.h"
 #include "scene_io/scene_input.h"
 #include "host/scene/scene_model.h"
+#include "library/art_material_file.h"
 #include "library/art_materials.h"
 #include "library/holder.h"
 #include "scene_io/art_material_describe.h"
@@ -41,7 +42,9 @@ PwObjectLibrary* LoadLibrary(const std::string& path, const StyleOptions& stylin
   else if (IsSceneInput(path))
     ok = LoadStyledScene(path, styling, scene, nullptr, &error);
   else
-    ok = host::Scene::LoadFromFile(path, host::ClassRegistry::Global(), &scene, &error) &&
+    ok = (host::LowerExtension(path) == PW_IAM_EXTENSION
+              ? LoadArtMaterialFileAsScene(path, scene, &error)
+              : host::Scene::LoadFromFile(path, host::ClassRegistry::Global(), &scene, &error)) &&
          AddArtMaterialsFile(styling, scene, path, &error);
   if (!ok) {
     PrintError(error);

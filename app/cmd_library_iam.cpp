@@ -38,7 +38,9 @@ bool IsDescription(const std::string& path) {
 bool LoadAnyScene(const std::string& path, host::Scene& scene) {
   std::string error;
   const bool ok = IsDescription(path) ? LoadStyledScene(path, StyleOptions{}, scene, nullptr, &error)
-                                      : host::Scene::LoadFromFile(path, host::ClassRegistry::Global(), &scene, &error);
+                  : host::LowerExtension(path) == PW_IAM_EXTENSION
+                      ? LoadArtMaterialFileAsScene(path, scene, &error)
+                      : host::Scene::LoadFromFile(path, host::ClassRegistry::Global(), &scene, &error);
   if (!ok) PrintError(error);
   return ok;
 }

@@ -198,6 +198,14 @@ TEST_F(CliPaintedTest, ExportAndImportThroughTheCommandLine) {
   Write("theirs.json", kTheirs);
   std::string out;
   ASSERT_EQ(Run("library export " + Path("looks.json") + " -o " + Path("looks.iam"), &out), 0) << out;
+  // The file itself reads as a library: listed, shown and written again.
+  ASSERT_EQ(Run("library list " + Path("looks.iam"), &out), 0) << out;
+  EXPECT_NE(out.find("Bold"), std::string::npos) << out;
+  ASSERT_EQ(Run("library show Fat --class brush " + Path("looks.iam"), &out), 0) << out;
+  EXPECT_NE(out.find("size: 6 pixels"), std::string::npos) << out;
+  ASSERT_EQ(Run("library export " + Path("looks.iam") + " -o " + Path("again.iam"), &out), 0) << out;
+  ASSERT_EQ(Run("library show Bold " + Path("again.iam"), &out), 0) << out;
+  EXPECT_NE(out.find("brush \"Fat\""), std::string::npos) << out;
 
   // Nobody asked: the clashing brush stays out.
   ASSERT_EQ(Run("library import " + Path("looks.iam") + " --into " + Path("theirs.json") + " -o " + Path("a.pws") +
