@@ -5,6 +5,7 @@
 #include <string>
 
 #include "commands.h"
+#include "render_frames.h"
 #include "render/renderer_paramblock.h"
 #include "render/renderer_settings.h"
 #include "scene_io/render_settings_by_name.h"
@@ -42,6 +43,7 @@ int RunInfo(const InfoArgs& args) {
   }
 
   std::fputs(DescribeScene(path, scene, info, settings, pb).c_str(), stdout);
+  std::printf("%s\n", DescribeFramesToRender(info).c_str());
   std::printf("Vector writer: %s\n", DescribeVectorWriter(settings).c_str());
   return std::fflush(stdout) == 0 ? ExitOk : ExitFailed;
 }

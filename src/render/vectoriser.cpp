@@ -206,8 +206,8 @@ bool PwVectoriser::BeginFrame(PwRenderRun& run, host::Bitmap* preview) {
   const std::int64_t frame = FrameNumber(run.time, run.ticksPerFrame(), run.sequence.fileNumberBase);
   w.frameInfo.frameNumber = static_cast<int>(frame);
   if (outputOn) {
-    if (w.OneFilePerFrame() && run.sequence.multiFrame) {
-      const auto numbered = AppendFrameNumber(settings->vectorFileName, frame, kFrameDigits);
+    if (w.OneFilePerFrame() && (run.sequence.multiFrame || HasFrameField(settings->vectorFileName))) {
+      const auto numbered = FrameFileName(settings->vectorFileName, frame, run.sequence.multiFrame);
       if (!numbered) {
         host::WarningText("Unable to append number to filename");
         return false;

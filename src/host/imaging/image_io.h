@@ -27,6 +27,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -54,8 +55,15 @@ struct BitmapInfo {
   bool hasAlpha = false;   // the file carried alpha (or PNG transparency)
 };
 
+// Told how many of a picture's rows are encoded (done of total), and once
+// more, with done == total, just before the file replaces the old one. An
+// answer false stops the write: the old file stays as it was and the write
+// fails with "<file>: cancelled".
+using ImageWriteProgress = std::function<bool(int done, int total)>;
+
 struct ImageWriteOptions {
   int bitsPerChannel = 8;  // 8, or 16 for PNG
+  ImageWriteProgress progress;  // may be empty
 };
 
 bool ReadImage(const std::string& path, Bitmap& out, std::string* error, BitmapInfo* info = nullptr);
@@ -72,8 +80,11 @@ bool DecodePng(std::span<const std::uint8_t> bytes, Bitmap& out, std::string* er
 // for truncated files.
 bool DecodeWithStb(std::span<const std::uint8_t> bytes, ImageFormat expected, Bitmap& out,
                    std::string* error, BitmapInfo* info = nullptr);
+// With `progress`, told after each row (done of total = the image's height);
+// an answer false stops the encoding with the error "cancelled".
 bool EncodePng(const Bitmap& image, int bitsPerChannel, std::vector<std::uint8_t>* out,
-               std::string* error);
-bool EncodeTga(const Bitmap& image, std::vector<std::uint8_t>* out, std::string* error);
+               std::string* error, const ImageWriteProgress& progress = {});
+bool EncodeTga(const Bitmap& image, std::vector<std::uint8_t>* out, std::string* error,
+               const ImageWriteProgress& progress = {});
 
 }  // namespace host
