@@ -125,10 +125,11 @@ RunOutcome WritePicture(const RenderJob& job, const std::string& path, const hos
 // its file. WriteImage writes beside the target and renames, so an existing
 // file is replaced by a whole picture or not at all.
 RunOutcome RenderFrame(PenwrightRenderer& renderer, const RenderJob& job, const host::FrameRendParams& frameParams,
-                       int frame, host::Bitmap& image, CliProgress& progress, WrittenFiles& written) {
+                       int frame, bool clearImage, host::Bitmap& image, CliProgress& progress,
+                       WrittenFiles& written) {
   const host::TimeValue t = host::FrameToTime(frame);
   const host::ViewParams view = CameraViewParams(job.camera, t);
-  image.Fill({});
+  if (clearImage) image.Fill({});
   const int rendered = renderer.Render(t, &image, frameParams, &progress, &view);
   progress.Clear();
   // The custom line and surface files are written during Render.
@@ -161,8 +162,14 @@ RunOutcome RenderFrame(PenwrightRenderer& renderer, const RenderJob& job, const 
 // Open, the frames in order, Close. Stops at the first frame that fails or
 // at a Ctrl-C; the files of the frames before it stay.
 RunOutcome RenderFrames(PenwrightRenderer& renderer, const RenderJob& job, CliProgress& progress, bool quiet) {
+  // Laying out a big frame's memory takes a while before the renderer's
+  // first caption: say what is under way from the start.
+  const std::string preparing =
+      "Preparing the " + std::to_string(job.size.width) + " x " + std::to_string(job.size.height) + " picture";
+  progress.SetTitle(preparing.c_str());
   host::Bitmap image;
   if (!image.Create(job.size.width, job.size.height)) {
+    progress.Clear();
     std::fprintf(stderr, "penwright: not enough memory for the %d x %d picture (%s)\n", job.size.width,
                  job.size.height, ImageBytesText(job.size).c_str());
     return RunOutcome::Failed;
@@ -189,7 +196,7 @@ RunOutcome RenderFrames(PenwrightRenderer& renderer, const RenderJob& job, CliPr
     progress.SetFrame(static_cast<int>(std::min<long long>(i, INT_MAX - 1)), shownCount);
     const int frame = static_cast<int>(job.frames.range.first + i);
     outcome = InterruptRequested() ? RunOutcome::Cancelled
-                                   : RenderFrame(renderer, job, frameParams, frame, image, progress, written);
+                                   : RenderFrame(renderer, job, frameParams, frame, i > 0, image, progress, written);
   }
 
   // The outcome is told by the caller, in its own words; the renderer's

@@ -101,11 +101,15 @@ int renderRaster(PwRenderRun& run, const PwRenderArgs& args, host::ReferenceTarg
 
   std::unique_ptr<host::Bitmap> background;
   std::unique_ptr<host::Bitmap> lines;
-  if ((!surfacesOn && linesOn && !(background = companionBitmap(output))) ||
-      (linesOn && !(lines = companionBitmap(output)))) {
-    host::WarningMessage("PenwrightRenderer: not enough memory for a %dx%d image", output.Width(), output.Height());
+  auto outOfMemory = [&](const char* what) {
+    const double megabytes = static_cast<double>(output.Width()) * output.Height() * sizeof(host::BMM_Color_64) /
+                             (1024.0 * 1024.0);
+    host::WarningMessage("not enough memory for the %s of a %dx%d frame (%.0f MB)", what, output.Width(),
+                         output.Height(), megabytes);
     return 0;
-  }
+  };
+  if (!surfacesOn && linesOn && !(background = companionBitmap(output))) return outOfMemory("background layer");
+  if (linesOn && !(lines = companionBitmap(output))) return outOfMemory("line layer");
 
   if (!drawFrame(run, args, background.get(), lines.get(), renderer)) return 0;
 
