@@ -31,6 +31,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "host/imaging/bitmap.h"
@@ -62,6 +63,9 @@ struct BitmapInfo {
 using ImageWriteProgress = std::function<bool(int done, int total)>;
 
 struct ImageWriteOptions {
+  // Brace-initialised from the depth alone ({16}) where no progress is wanted.
+  ImageWriteOptions(int bits = 8, ImageWriteProgress onRows = {})  // NOLINT(google-explicit-constructor)
+      : bitsPerChannel(bits), progress(std::move(onRows)) {}
   int bitsPerChannel = 8;  // 8, or 16 for PNG
   ImageWriteProgress progress;  // may be empty
 };
