@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "render_frames.h"
 #include "render/renderer_paramblock.h"
 #include "render/renderer_settings.h"
 #include "render_args.h"
@@ -59,6 +60,7 @@ int RunInfo(const InfoArgs& args) {
 
   const SceneDescribeDetail detail = args.verbose ? SceneDescribeDetail::WithInternals : SceneDescribeDetail::ForUsers;
   std::fputs(DescribeScene(path, scene, info, settings, pb, detail).c_str(), stdout);
+  std::printf("%s\n", DescribeFramesToRender(info).c_str());
   std::printf("Vector writer: %s\n", DescribeVectorWriter(settings).c_str());
   return std::fflush(stdout) == 0 ? ExitOk : ExitFailed;
 }

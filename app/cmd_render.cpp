@@ -18,8 +18,9 @@ Command MakeRenderCommand() {
       .Required()
       .TypeName("SCENE");
   c.Add("-o,--output", &args->output,
-        "The picture to write; .png or .tga picks the format. A sequence of frames gets one file per frame, the "
-        "frame number (four digits at least) before the extension: shot.png -> shot0000.png, shot0001.png, ... "
+        "The picture to write; .png or .tga picks the format. A run of # in the name is the frame number, "
+        "zero-padded to as many digits (shot_####.png -> shot_0012.png). Without #, a sequence of frames gets "
+        "the number (four digits at least) before the extension: shot.png -> shot0000.png, shot0001.png, ... "
         "An existing file is replaced only by a complete picture")
       .Required()
       .TypeName("FILE");
@@ -34,8 +35,9 @@ Command MakeRenderCommand() {
       .TypeName("PIXELS")
       .Given(&args->heightGiven);
   c.Add("--frames", &args->frames,
-        "Render frames FIRST to LAST (e.g. 0-47) into numbered files. Without --frames or --frame the scene's "
-        "frames are rendered, numbered when they are more than one")
+        "Render frames FIRST to LAST (e.g. 0-47) into numbered files. Without --frames or --frame one frame is "
+        "rendered (the scene's current frame, else its first) unless the scene's render.timeOutput asks for more; "
+        "'penwright info SCENE' says which")
       .TypeName("FIRST-LAST")
       .Given(&args->framesGiven);
   c.Add("--frame", &args->frame, "Render this one frame, into the output file as named").TypeName("N").Given(

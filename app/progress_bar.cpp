@@ -6,6 +6,8 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include "interrupt.h"
+
 namespace pw::cli {
 
 namespace {
@@ -147,6 +149,7 @@ void CliProgress::Draw() {
   write_(text);
   shownLine_ = std::move(line);
   shownWidth_ = std::max(width, shownWidth_);
+  SetLineToWipe(shownWidth_);
 }
 
 void CliProgress::Clear() {
@@ -154,6 +157,7 @@ void CliProgress::Clear() {
   write_("\r" + std::string(static_cast<std::size_t>(shownWidth_), ' ') + "\r");
   shownLine_.clear();
   shownWidth_ = 0;
+  SetLineToWipe(0);
 }
 
 int TerminalColumns(int fd, int fallback) {

@@ -46,11 +46,14 @@ bool PrepareJob(const RenderArgs& args, PenwrightRenderer& renderer, RenderJob& 
   if (!size) return false;
   job.size = *size;
   if (job.plan.region && !CheckRegionInside(*job.plan.region, job.size, error)) return false;
-  job.frames = ResolveFrames(job.plan, {job.info.frameStart, job.info.frameEnd});
+  job.frames = ResolveFrames(job.plan, job.info);
+  if (!CheckFrameTimes(job.plan, job.frames, host::GetTicksPerFrame(), error)) return false;
   if (job.plan.camera.empty()) RefitFramingCamera(job.scene, job.info, job.size);
   job.camera = FindCameraNode(job.scene, job.plan.camera, error);
   if (!job.camera) return false;
-  return CheckFiles(job, *block, error);
+  if (!CheckFiles(job, *block, error)) return false;
+  WarnFramesOutsideScene(job.plan, job.info);
+  return true;
 }
 
 host::RendParams MakeRendParams(const RenderJob& job) {

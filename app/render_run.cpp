@@ -1,7 +1,10 @@
 #include "render_run.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <optional>
+#include <set>
 #include <string>
 
 #include <unistd.h>
@@ -59,63 +62,116 @@ class WarningsClearOfBar {
   host::TerminalSink saved_;
 };
 
+// "366 MB": what a picture of that size takes, 16 bits a channel.
+std::string ImageBytesText(ImageSize size) {
+  const double bytes = static_cast<double>(size.width) * size.height * sizeof(host::BMM_Color_64);
+  char text[32];
+  std::snprintf(text, sizeof text, "%.0f MB", bytes / (1024.0 * 1024.0));
+  return text;
+}
+
 enum class RunOutcome { Done, Failed, Cancelled };
 
 RunOutcome FailedOrCancelled(const CliProgress& progress) {
   return InterruptRequested() || progress.CancelAnswered() ? RunOutcome::Cancelled : RunOutcome::Failed;
 }
 
+// Prints each file written once, one path a line on stdout, for scripts to
+// collect (an SWF sequence writes one file however many frames).
+class WrittenFiles {
+ public:
+  explicit WrittenFiles(bool quiet) : quiet_(quiet) {}
+  void Tell(const std::string& path) {
+    if (quiet_ || !told_.insert(path).second) return;
+    std::printf("%s\n", path.c_str());
+    std::fflush(stdout);
+  }
+
+ private:
+  bool quiet_;
+  std::set<std::string> told_;
+};
+
+// The drawing file a frame wrote, when the renderer's settings wrote one:
+// --mode vector, or renderMode=vector with saveVectorFile set.
+std::optional<std::string> DrawingOfFrame(const PenwrightRenderer& renderer, const RenderJob& job, int frame) {
+  const PwRendererSettings& settings = renderer.Settings();
+  if (!IsVectorPlan(job.plan) &&
+      (settings.params.RenderMode() != PwRenderMode::Vector || !settings.vector.saveVectorFile))
+    return std::nullopt;
+  if (settings.vector.vectorFileName.empty()) return std::nullopt;
+  return VectorFileForFrame(settings, frame, job.frames.numbered);
+}
+
+// Writes the frame's picture with the bar following its rows. A Ctrl-C
+// while it is written abandons it: the old file stays as it was.
+RunOutcome WritePicture(const RenderJob& job, const std::string& path, const host::Bitmap& image,
+                        CliProgress& progress) {
+  const std::string caption = "Writing " + path;
+  progress.SetTitle(caption.c_str());
+  host::ImageWriteOptions options;
+  options.bitsPerChannel = job.plan.bitsPerChannel;
+  options.progress = [&progress](int done, int total) { return progress.Progress(done, total) != 0; };
+  std::string error;
+  const bool written = host::WriteImage(path, image, options, &error);
+  progress.Clear();
+  if (written) return RunOutcome::Done;
+  if (InterruptRequested()) return RunOutcome::Cancelled;
+  PrintError(error);
+  return RunOutcome::Failed;
+}
+
 // One frame rendered into `image` and, only when that succeeded, written to
 // its file. WriteImage writes beside the target and renames, so an existing
 // file is replaced by a whole picture or not at all.
 RunOutcome RenderFrame(PenwrightRenderer& renderer, const RenderJob& job, const host::FrameRendParams& frameParams,
-                       int frame, host::Bitmap& image, CliProgress& progress, bool quiet) {
+                       int frame, bool clearImage, host::Bitmap& image, CliProgress& progress,
+                       WrittenFiles& written) {
   const host::TimeValue t = host::FrameToTime(frame);
   const host::ViewParams view = CameraViewParams(job.camera, t);
-  image.Fill({});
+  if (clearImage) image.Fill({});
   const int rendered = renderer.Render(t, &image, frameParams, &progress, &view);
   progress.Clear();
+  // The custom line and surface files are written during Render.
+  for (const std::string& path : renderer.Run().filesWritten) written.Tell(path);
   if (!rendered) {
     const RunOutcome outcome = FailedOrCancelled(progress);
     if (outcome == RunOutcome::Failed) PrintError("frame " + std::to_string(frame) + " could not be rendered");
     return outcome;
   }
-  if (IsVectorPlan(job.plan)) {
-    // The vector writer wrote (and named) the frame's file itself.
-    const std::optional<std::string> drawing =
-        VectorFileForFrame(renderer.Settings(), frame, job.frames.numbered);
-    if (!quiet && drawing) {
-      std::printf("%s\n", drawing->c_str());
-      std::fflush(stdout);
-    }
-    return RunOutcome::Done;
-  }
+  if (const std::optional<std::string> drawing = DrawingOfFrame(renderer, job, frame)) written.Tell(*drawing);
+  if (IsVectorPlan(job.plan)) return RunOutcome::Done;  // the drawing is the frame's file
+  if (InterruptRequested()) return RunOutcome::Cancelled;
+
   // The folder was checked before rendering; only a name the frame number
   // cannot be added to fails here.
   const std::optional<std::string> path = OutputPathForFrame(job.plan.outputPath, frame, job.frames.numbered);
+  if (!path) {
+    PrintError("-o/--output: no file name for frame " + std::to_string(frame));
+    return RunOutcome::Failed;
+  }
   if (!job.plan.keepAlpha) {
     for (int y = 0; y < image.Height(); ++y)
       for (host::BMM_Color_64& px : image.Row(y)) px.a = 65535;
   }
-  std::string error;
-  if (!path || !host::WriteImage(*path, image, {job.plan.bitsPerChannel}, &error)) {
-    PrintError(path ? error : "no file name for the frame");
-    return RunOutcome::Failed;
-  }
-  if (!quiet) {
-    std::printf("%s\n", path->c_str());
-    std::fflush(stdout);
-  }
-  return RunOutcome::Done;
+  const RunOutcome outcome = WritePicture(job, *path, image, progress);
+  if (outcome == RunOutcome::Done) written.Tell(*path);
+  return outcome;
 }
 
 // Open, the frames in order, Close. Stops at the first frame that fails or
 // at a Ctrl-C; the files of the frames before it stay.
 RunOutcome RenderFrames(PenwrightRenderer& renderer, const RenderJob& job, CliProgress& progress, bool quiet) {
+  // Laying out a big frame's memory takes a while before the renderer's
+  // first caption: say what is under way from the start.
+  const std::string preparing =
+      "Preparing the " + std::to_string(job.size.width) + " x " + std::to_string(job.size.height) + " picture";
+  progress.SetTitle(preparing.c_str());
   host::Bitmap image;
   if (!image.Create(job.size.width, job.size.height)) {
-    PrintError("not enough memory for a " + std::to_string(job.size.width) + " x " + std::to_string(job.size.height) +
-               " picture");
+    progress.Clear();
+    PrintError("not enough memory for the " + std::to_string(job.size.width) + " x " +
+               std::to_string(job.size.height) + " picture (" + ImageBytesText(job.size) + ")");
     return RunOutcome::Failed;
   }
   renderer.OutputSequence() = {job.frames.numbered, 0};
@@ -132,13 +188,15 @@ RunOutcome RenderFrames(PenwrightRenderer& renderer, const RenderJob& job, CliPr
     return outcome;
   }
 
+  WrittenFiles written(quiet);
   RunOutcome outcome = RunOutcome::Done;
-  const int count = job.frames.Count();
-  for (int i = 0; i < count && outcome == RunOutcome::Done; ++i) {
-    progress.SetFrame(i, count);
+  const long long count = job.frames.Count();
+  const int shownCount = static_cast<int>(std::min<long long>(count, INT_MAX));
+  for (long long i = 0; i < count && outcome == RunOutcome::Done; ++i) {
+    progress.SetFrame(static_cast<int>(std::min<long long>(i, INT_MAX - 1)), shownCount);
+    const int frame = static_cast<int>(job.frames.range.first + i);
     outcome = InterruptRequested() ? RunOutcome::Cancelled
-                                   : RenderFrame(renderer, job, frameParams, job.frames.range.first + i, image,
-                                                 progress, quiet);
+                                   : RenderFrame(renderer, job, frameParams, frame, i > 0, image, progress, written);
   }
 
   // The outcome is told by the caller, in its own words; the renderer's

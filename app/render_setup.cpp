@@ -7,7 +7,6 @@
 #include "host/scene/camera.h"
 #include "import/import_defaults.h"
 #include "render/custom_output.h"
-#include "render/frame_suffix.h"
 #include "scene_io/render_settings_by_name.h"
 #include "vector_options.h"
 #include "render/renderer_paramblock.h"
@@ -75,21 +74,6 @@ bool CheckRegionInside(const PixelRegion& r, ImageSize size, std::string* error)
                          "," + std::to_string(r.y1) + " reaches outside the " + std::to_string(size.width) + " x " +
                          std::to_string(size.height) + " picture (the last pixel is " +
                          std::to_string(size.width - 1) + "," + std::to_string(size.height - 1) + ")");
-}
-
-FrameSequence ResolveFrames(const RenderPlan& plan, FrameRange sceneFrames) {
-  switch (plan.frameChoice) {
-    case FrameChoice::One: return {plan.frames, false};
-    case FrameChoice::Range: return {plan.frames, true};
-    case FrameChoice::Scene: break;
-  }
-  return {sceneFrames, sceneFrames.last != sceneFrames.first};
-}
-
-std::optional<std::string> OutputPathForFrame(const std::string& path, int frame, bool numbered) {
-  if (path.empty() || path.back() == '/') return std::nullopt;
-  if (!numbered) return path;
-  return AppendFrameNumber(path, frame, kFrameDigits);
 }
 
 host::INode* FindCameraNode(const host::Scene& scene, const std::string& name, std::string* error) {

@@ -14,6 +14,7 @@
 #include "host/render_api/rendering.h"
 #include "render/renderer_settings.h"
 #include "render_args.h"
+#include "render_frames.h"
 
 namespace pw::cli {
 
@@ -29,21 +30,6 @@ std::optional<ImageSize> ResolveImageSize(const RenderPlan& plan, ImageSize scen
 
 // The region must lie inside the picture.
 bool CheckRegionInside(const PixelRegion& region, ImageSize size, std::string* error);
-
-struct FrameSequence {
-  FrameRange range;
-  bool numbered = false;  // file names carry the frame number
-  int Count() const { return range.last - range.first + 1; }
-};
-
-// The frames the command line asks for, else the scene's. Numbered when
-// --frames was given or the scene's frames are more than one.
-FrameSequence ResolveFrames(const RenderPlan& plan, FrameRange sceneFrames);
-
-// The file a frame goes to: `path` as it is, or with the frame number
-// (four digits at least) before the extension. Nullopt when the path names
-// no file.
-std::optional<std::string> OutputPathForFrame(const std::string& path, int frame, bool numbered);
 
 // The camera node named `name`, or the scene's active camera for an empty
 // name. An unknown name, or one that is no camera, fails naming the

@@ -63,8 +63,8 @@ std::vector<std::pair<std::string, std::string>> VectorPlanSettings(const Render
 std::optional<std::string> VectorFileForFrame(const PwRendererSettings& settings, int frame, bool numbered) {
   const std::unique_ptr<PwVectorFormat> writer = CreateVectorFormat(settings.vector.vectorFormatIndex);
   const bool perFrame = !writer || writer->OneFilePerFrame();
-  if (!numbered || !perFrame) return settings.vector.vectorFileName;
-  return AppendFrameNumber(settings.vector.vectorFileName, frame, kFrameDigits);
+  if (!perFrame) return settings.vector.vectorFileName;
+  return FrameFileName(settings.vector.vectorFileName, frame, numbered);
 }
 
 std::string DescribeVectorWriter(const PwRendererSettings& settings) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <new>
 
+#include "host/services/interface.h"
+
 namespace pw {
 
 // ---- PwBGContext ----------------------------------------------------------------
@@ -115,23 +117,38 @@ bool prepareBackground(PwPixelBuffer& buffer, PwBackgroundImage& image, const Pw
   progress.push("Preparing Background");
   image.width = buffer.width;
   image.height = buffer.height;
+  const std::size_t count = buffer.pixels.size();
   try {
-    image.pixels.resize(buffer.pixels.size());
+    if (source.environmentMap) {
+      image.pixels.resize(count);
+    } else {
+      // Filled row by row below, so that the memory is touched once and the
+      // bar moves while a big frame's background is laid.
+      image.pixels.clear();
+      image.pixels.reserve(count);
+    }
   } catch (const std::bad_alloc&) {
     image.width = image.height = 0;
+    host::WarningMessage("not enough memory for the background of a %dx%d frame (%.0f MB)", buffer.width,
+                         buffer.height, static_cast<double>(count) * sizeof(host::BMM_Color_64) / (1024.0 * 1024.0));
     return false;
   }
   buffer.freePool();
 
-  bool ok = true;
   if (source.environmentMap) {
-    ok = fillFromMap(buffer, image, source, progress);
+    if (!fillFromMap(buffer, image, source, progress)) return false;
   } else {
     const host::BMM_Color_64 c = backgroundPixel(source.colour);
-    std::fill(image.pixels.begin(), image.pixels.end(), c);
-    std::fill(buffer.pixels.begin(), buffer.pixels.end(), backgroundRecord(c.r, c.g, c.b));
+    const PwFragment record = backgroundRecord(c.r, c.g, c.b);
+    const std::size_t width = static_cast<std::size_t>(image.width);
+    for (int y = 0; y < image.height; ++y) {
+      image.pixels.insert(image.pixels.end(), width, c);
+      const auto row = buffer.pixels.begin() + static_cast<std::ptrdiff_t>(buffer.index(0, y));
+      std::fill(row, row + static_cast<std::ptrdiff_t>(width), record);
+      progress.update(static_cast<double>(y + 1) / image.height);
+      if (progress.cancelled()) return false;
+    }
   }
-  if (!ok) return false;
   progress.pop();
   return !progress.cancelled();
 }

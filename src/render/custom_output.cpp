@@ -40,9 +40,9 @@ PwCustomOutputResult WriteCustomOutput(const host::IParamBlock2& block, PwCustom
   PwCustomOutputResult result;
   result.path = CustomOutputFileName(block, pass, frame.time);
 
-  if (frame.multiFrame && !result.path.empty()) {
+  if ((frame.multiFrame || HasFrameField(result.path)) && !result.path.empty()) {
     const std::int64_t number = FrameNumber(frame.time, frame.ticksPerFrame, frame.fileNumberBase);
-    std::optional<std::string> numbered = AppendFrameNumber(result.path, number, kFrameDigits);
+    std::optional<std::string> numbered = FrameFileName(result.path, number, frame.multiFrame);
     if (!numbered) {
       result.message = facts.suffixFailure;
       result.detail = "\"" + result.path + "\" names no file";
@@ -63,6 +63,8 @@ PwCustomOutputResult WriteCustomOutput(const host::IParamBlock2& block, PwCustom
   }
   host::ImageWriteOptions options;
   options.bitsPerChannel = host::FormatFromPath(result.path) == host::ImageFormat::Png ? 16 : 8;
+  options.progress = frame.progress;
+  if (frame.starting) frame.starting(result.path);
   if (!host::WriteImage(result.path, image, options, &result.detail)) {
     result.message = facts.writeFailure;
     return result;

@@ -2,9 +2,11 @@
 // written to an image file of its own, numbered per frame in a sequence.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "host/imaging/bitmap.h"
+#include "host/imaging/image_io.h"
 #include "host/params/paramblock.h"
 #include "host/core/time.h"
 
@@ -18,6 +20,10 @@ struct PwCustomOutputFrame {
   int ticksPerFrame = host::GetTicksPerFrame();
   int fileNumberBase = 0;
   bool multiFrame = false;  // a sequence: file names get the frame number
+  // Told before the file is written (with its name) and as it is written;
+  // see host::ImageWriteProgress. Either may be empty.
+  std::function<void(const std::string& path)> starting;
+  host::ImageWriteProgress progress;
 };
 
 struct PwCustomOutputResult {

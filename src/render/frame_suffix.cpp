@@ -1,5 +1,6 @@
 #include "render/frame_suffix.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 
@@ -45,6 +46,38 @@ std::optional<std::string> AppendFrameNumber(std::string_view path, std::int64_t
   std::string out;
   out.reserve(path.size() + sizeof number);
   out.append(folder).append(name).append(number).append(extension);
+  return out;
+}
+
+bool HasFrameField(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  const std::string_view file = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  return file.find('#') != std::string_view::npos;
+}
+
+std::optional<std::string> FrameFileName(std::string_view path, std::int64_t frame, bool sequence) {
+  const std::size_t slash = path.rfind('/');
+  const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+  if (nameStart >= path.size()) return std::nullopt;
+  if (!HasFrameField(path)) {
+    if (!sequence) return std::string(path);
+    return AppendFrameNumber(path, frame, kFrameDigits);
+  }
+  std::string out(path.substr(0, nameStart));
+  out.reserve(path.size() + kMaxFrameDigits);
+  char number[kMaxFrameDigits + 8];
+  for (std::size_t i = nameStart; i < path.size();) {
+    if (path[i] != '#') {
+      out.push_back(path[i++]);
+      continue;
+    }
+    std::size_t run = 0;
+    while (i + run < path.size() && path[i + run] == '#') ++run;
+    const int width = static_cast<int>(std::min<std::size_t>(run, kMaxFrameDigits));
+    std::snprintf(number, sizeof number, "%.*" PRId64, width, frame);
+    out.append(number);
+    i += run;
+  }
   return out;
 }
 

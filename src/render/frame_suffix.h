@@ -26,6 +26,18 @@ std::int64_t FrameNumber(host::TimeValue t, int ticksPerFrame, int fileNumberBas
 std::optional<std::string> AppendFrameNumber(std::string_view path, std::int64_t frame, int width,
                                              bool stripDigits = false);
 
+// The file a frame of a render goes to. A run of '#' in the file's name
+// (not its folder) is a frame-number field: each run is replaced by the
+// number zero-padded to as many digits as it has '#'s ("shot_####.png" at
+// frame 12 is "shot_0012.png"; at -3, "shot_-0003.png", the sign before
+// the digits; a number needing more digits gets them all). A name without
+// '#' gets the number appended as AppendFrameNumber does, with
+// kFrameDigits, but only for a sequence; a single frame keeps it as it is.
+// Fails (nullopt) when the path names no file.
+std::optional<std::string> FrameFileName(std::string_view path, std::int64_t frame, bool sequence);
+// Whether the file's name (not its folder) holds a '#' frame-number field.
+bool HasFrameField(std::string_view path);
+
 inline constexpr int kFrameDigits = 4;     // what sequences of files use
 inline constexpr int kMaxFrameDigits = 20;
 

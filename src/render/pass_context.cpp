@@ -25,7 +25,7 @@ PwFrameContext frameContextOf(PwRenderRun& run) {
 }
 
 PwSurfaceFrame surfaceFrameOf(PwRenderRun& run, const PwFrameContext& frame) {
-  return {frame, run.pixels, run.background, run.globalContext, run.lights, run.shade};
+  return {frame, run.pixels, run.background, run.globalContext, run.lights, run.shade, &run.progress};
 }
 
 }  // namespace pw

@@ -22,15 +22,32 @@ std::unique_ptr<host::Bitmap> companionBitmap(const host::Bitmap& output) {
   return bm;
 }
 
-bool writeCustomOutput(const PwRenderRun& run, PwCustomPass pass, const host::Bitmap& image, host::TimeValue t) {
+bool writeCustomOutput(PwRenderRun& run, PwCustomPass pass, const host::Bitmap& image, host::TimeValue t) {
   if (!run.block || !CustomOutputOn(*run.block, pass, t)) return true;
   PwCustomOutputFrame frame;
   frame.time = t;
   frame.ticksPerFrame = host::GetTicksPerFrame();
   frame.fileNumberBase = run.sequence.fileNumberBase;
   frame.multiFrame = run.sequence.multiFrame;
+  // A big picture takes seconds to write: the caption names it, the bar
+  // moves with its rows, and a cancel still stops it before it replaces
+  // the old file.
+  bool captioned = false;
+  frame.starting = [&](const std::string& path) {
+    run.progress.push("Writing " + path);
+    captioned = true;
+  };
+  frame.progress = [&](int done, int total) {
+    run.progress.update(static_cast<double>(done) / total);
+    return !run.progress.cancelled();
+  };
   const PwCustomOutputResult result = WriteCustomOutput(*run.block, pass, image, frame);
-  if (result.ok) return true;
+  if (captioned) run.progress.pop();
+  if (result.ok) {
+    run.filesWritten.push_back(result.path);
+    return true;
+  }
+  if (run.progress.cancelled()) return false;
   if (result.detail.empty()) {
     host::WarningText(result.message);
   } else {
@@ -84,11 +101,15 @@ int renderRaster(PwRenderRun& run, const PwRenderArgs& args, host::ReferenceTarg
 
   std::unique_ptr<host::Bitmap> background;
   std::unique_ptr<host::Bitmap> lines;
-  if ((!surfacesOn && linesOn && !(background = companionBitmap(output))) ||
-      (linesOn && !(lines = companionBitmap(output)))) {
-    host::ErrorMessage("not enough memory for a %d x %d picture", output.Width(), output.Height());
+  auto outOfMemory = [&](const char* what) {
+    const double megabytes = static_cast<double>(output.Width()) * output.Height() * sizeof(host::BMM_Color_64) /
+                             (1024.0 * 1024.0);
+    host::ErrorMessage("not enough memory for the %s of a %dx%d frame (%.0f MB)", what, output.Width(),
+                       output.Height(), megabytes);
     return 0;
-  }
+  };
+  if (!surfacesOn && linesOn && !(background = companionBitmap(output))) return outOfMemory("background layer");
+  if (linesOn && !(lines = companionBitmap(output))) return outOfMemory("line layer");
 
   if (!drawFrame(run, args, background.get(), lines.get(), renderer)) return 0;
 
@@ -123,6 +144,7 @@ int renderRun(PwRenderRun& run, const PwRenderArgs& args, host::ReferenceTarget*
     return 0;
   }
   run.progress.reset(args.progress);
+  run.filesWritten.clear();
   return run.vectorMode() ? renderVector(run, args, renderer) : renderRaster(run, args, renderer);
 }
 

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "host/imaging/bitmap.h"
@@ -76,6 +77,8 @@ struct PwRenderRun {
   host::IParamBlock2* block = nullptr;  // the renderer's parameter block, not owned
   const PwVectorOutputSettings* vectorSettings = nullptr;  // the renderer's
   PwOutputSequence sequence;
+  // The custom output files the last Render wrote, in the order written.
+  std::vector<std::string> filesWritten;
   PwRenderStages stages;
   // The alternate renderer drew this frame's surfaces: the own surface pass
   // is skipped.

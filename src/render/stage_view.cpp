@@ -71,7 +71,8 @@ bool setupFrameImage(PwRenderRun& run, const PwFrameSlots& slots) {
     return false;
   }
   if (!run.vectorMode() && !run.pixels.resize(w, h)) {
-    host::ErrorMessage("not enough memory for a %d x %d picture", w, h);
+    host::ErrorMessage("not enough memory for the surface buffer of a %dx%d frame (%.0f MB)", w, h,
+                       static_cast<double>(w) * h * sizeof(PwFragment) / (1024.0 * 1024.0));
     return false;
   }
   run.view.imageWidth = static_cast<float>(w);

@@ -34,6 +34,9 @@ struct PwSurfaceFrame {
   PwRenderGlobalContext& globalContext;
   PwLightList& lights;
   const PwShadeSetup& shade;
+  // The object's progress level: a big object's surfaces take seconds, so
+  // the first half of the level follows the pixels filled. May be null.
+  PwRenderProgress* progress = nullptr;
 };
 
 class PwSurfacePass {

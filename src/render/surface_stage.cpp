@@ -92,8 +92,22 @@ bool PwSurfaceStage::RenderObjectSurfaces(const PwSurfaceFrame& frame, PwRenderI
   host::Color faceColour;
   std::uint16_t faceOpacity = 65535;
   bool outOfMemory = false;
+  bool cancelled = false;
+  // Progress by the pixels filled, as a share of the picture: a report
+  // every 64th of it keeps the check off the per-pixel path.
+  const double area = static_cast<double>(width) * height;
+  const std::size_t reportEvery = std::max<std::size_t>(1, static_cast<std::size_t>(area / 64.0));
+  std::size_t filled = 0, nextReport = reportEvery;
+  if (frame.progress) frame.progress->setStep(1);
+  auto reportFilled = [&](int pixels) {
+    filled += static_cast<std::size_t>(pixels);
+    if (!frame.progress || filled < nextReport) return;
+    nextReport = filled + reportEvery;
+    frame.progress->update(0.5 * std::min(1.0, static_cast<double>(filled) / area));
+    cancelled = frame.progress->cancelled();
+  };
 
-  for (int f = 0; f < mesh.numFaces() && !outOfMemory; ++f) {
+  for (int f = 0; f < mesh.numFaces() && !outOfMemory && !cancelled; ++f) {
     const MeshFace& face = mesh.faces[static_cast<std::size_t>(f)];
     if (face.faceFlags & FaceExcluded) continue;
     const bool back = !(face.faceFlags & FaceFront);
@@ -138,7 +152,8 @@ bool PwSurfaceStage::RenderObjectSurfaces(const PwSurfaceFrame& frame, PwRenderI
 
     stats_.covered += fillPolygon(polygon_.data(), count, width, height, [&](int row, int first, int last) {
       if (!ready) setUpFace();
-      if (!usable || outOfMemory) return;
+      if (!usable || outOfMemory || cancelled) return;
+      reportFilled(last - first + 1);
       double q[3];
       interp.at(first + 0.5, row + 0.5, q);
       const double sx0 = interp.stepX(0), sx1 = interp.stepX(1), sx2 = interp.stepX(2);
@@ -206,8 +221,9 @@ bool PwSurfaceStage::RenderObjectSurfaces(const PwSurfaceFrame& frame, PwRenderI
     });
   }
   if (outOfMemory) {
-    host::ErrorMessage("not enough memory for the surfaces of %s",
-                       inst.node ? inst.node->GetName().c_str() : "an object");
+    host::ErrorMessage("not enough memory for the surfaces of %s (%dx%d frame, %.0f MB of overlapping fragments)",
+                       inst.node ? inst.node->GetName().c_str() : "an object", width, height,
+                       static_cast<double>(buffer.total) * sizeof(PwFragment) / (1024.0 * 1024.0));
     return false;
   }
   return true;

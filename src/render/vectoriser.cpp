@@ -179,9 +179,16 @@ bool PwVectoriser::Open(PwRenderRun& run) {
       return fail();
     }
     if (!writer_->OneFilePerFrame() || !run.sequence.multiFrame) {
-      if (std::FILE* existing = std::fopen(name.c_str(), "rb")) {
+      // A single frame's name with a frame-number field is the file as filled in.
+      std::string file = name;
+      if (writer_->OneFilePerFrame() && HasFrameField(name)) {
+        const std::int64_t frame =
+            FrameNumber(run.params.firstFrame, run.ticksPerFrame(), run.sequence.fileNumberBase);
+        file = FrameFileName(name, frame, false).value_or(name);
+      }
+      if (std::FILE* existing = std::fopen(file.c_str(), "rb")) {
         std::fclose(existing);
-        if (host::YesNoQuestion(host::Answer::Yes, "Confirm overwrite of %s", name.c_str()) != host::Answer::Yes)
+        if (host::YesNoQuestion(host::Answer::Yes, "Confirm overwrite of %s", file.c_str()) != host::Answer::Yes)
           return fail();
       }
     }
@@ -206,8 +213,8 @@ bool PwVectoriser::BeginFrame(PwRenderRun& run, host::Bitmap* preview) {
   const std::int64_t frame = FrameNumber(run.time, run.ticksPerFrame(), run.sequence.fileNumberBase);
   w.frameInfo.frameNumber = static_cast<int>(frame);
   if (outputOn) {
-    if (w.OneFilePerFrame() && run.sequence.multiFrame) {
-      const auto numbered = AppendFrameNumber(settings->vectorFileName, frame, kFrameDigits);
+    if (w.OneFilePerFrame() && (run.sequence.multiFrame || HasFrameField(settings->vectorFileName))) {
+      const auto numbered = FrameFileName(settings->vectorFileName, frame, run.sequence.multiFrame);
       if (!numbered) {
         host::WarningText("Unable to append number to filename");
         return false;

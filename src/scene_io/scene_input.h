@@ -30,12 +30,24 @@ struct RenderSettingText {
   std::string place;  // "scene.json: render.linesOn"
 };
 
+// Which frames a render of the scene writes when the command line does not
+// say: the host's "time output" choice.
+enum class TimeOutput {
+  Single,  // one frame: the current frame, else the first of the scene's frames
+  Active,  // the scene's frames (frameStart to frameEnd)
+  Range,   // the frames rangeStart to rangeEnd
+};
+
 struct SceneInputInfo {
   std::string format;  // "json", "obj" or "gltf"
   int imageWidth = kDefaultImageWidth;
   int imageHeight = kDefaultImageHeight;
-  int frameStart = 0;  // the frames to render, inclusive
+  int frameStart = 0;  // the scene's frames (its active range), inclusive
   int frameEnd = 0;
+  std::optional<int> currentFrame;  // the frame the scene is at, when it says
+  TimeOutput timeOutput = TimeOutput::Single;
+  int rangeStart = 0;  // for TimeOutput::Range, inclusive
+  int rangeEnd = 0;
   std::vector<RenderSettingText> renderSettings;
   bool framingCamera = false;  // the active camera was added to frame the scene
   // A description's "artMaterials" section, when it has one, parsed

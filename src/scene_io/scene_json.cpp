@@ -23,6 +23,30 @@ std::string SettingText(const JsonValue& v) {
   return std::string(buf, r.ptr);
 }
 
+bool FramePair(JsonContext& ctx, const JsonValue& v, const std::string& path, int* first, int* last) {
+  if (!v.IsArray() || v.items.size() != 2) return ctx.Fail(path, "expected [first, last]");
+  if (!JsonInt(ctx, v.items[0], JsonItem(path, 0), -kMaxFrame, kMaxFrame, first) ||
+      !JsonInt(ctx, v.items[1], JsonItem(path, 1), -kMaxFrame, kMaxFrame, last))
+    return false;
+  if (*last < *first) return ctx.Fail(path, "the last frame comes before the first");
+  return true;
+}
+
+bool TimeOutputChoice(JsonContext& ctx, const JsonValue& v, const std::string& path, SceneInputInfo& info) {
+  std::string word;
+  if (!JsonString(ctx, v, path, &word)) return false;
+  if (word == "single") {
+    info.timeOutput = TimeOutput::Single;
+  } else if (word == "active") {
+    info.timeOutput = TimeOutput::Active;
+  } else if (word == "range") {
+    info.timeOutput = TimeOutput::Range;
+  } else {
+    return ctx.Fail(path, "'" + word + "' is not one of 'single', 'active', 'range'");
+  }
+  return true;
+}
+
 // "render": every member a setting by name; an object member holds the
 // settings below that name ("vectorFormatOptions": {"colorMode": ...}).
 bool RenderSettings(JsonContext& ctx, const JsonValue& v, const std::string& path, const std::string& prefix,
@@ -30,6 +54,15 @@ bool RenderSettings(JsonContext& ctx, const JsonValue& v, const std::string& pat
   if (!v.IsObject()) return ctx.Fail(path, "expected an object of settings by name");
   for (const auto& [key, value] : v.members) {
     const std::string p = JsonMember(path, key);
+    // The frames to render are the host's settings, not the renderer's.
+    if (prefix.empty() && key == "timeOutput") {
+      if (!TimeOutputChoice(ctx, value, p, info)) return false;
+      continue;
+    }
+    if (prefix.empty() && key == "timeRange") {
+      if (!FramePair(ctx, value, p, &info.rangeStart, &info.rangeEnd)) return false;
+      continue;
+    }
     if (value.IsObject() && prefix.empty()) {
       if (!RenderSettings(ctx, value, p, key + ".", info)) return false;
       continue;
@@ -41,14 +74,6 @@ bool RenderSettings(JsonContext& ctx, const JsonValue& v, const std::string& pat
   return true;
 }
 
-bool Frames(JsonContext& ctx, const JsonValue& v, const std::string& path, SceneInputInfo& info) {
-  if (!v.IsArray() || v.items.size() != 2) return ctx.Fail(path, "expected [first, last]");
-  if (!JsonInt(ctx, v.items[0], JsonItem(path, 0), -kMaxFrame, kMaxFrame, &info.frameStart) ||
-      !JsonInt(ctx, v.items[1], JsonItem(path, 1), -kMaxFrame, kMaxFrame, &info.frameEnd))
-    return false;
-  if (info.frameEnd < info.frameStart) return ctx.Fail(path, "the last frame comes before the first");
-  return true;
-}
 
 bool Image(JsonContext& ctx, const JsonValue& v, const std::string& path, SceneInputInfo& info) {
   JsonObject o(ctx, v, path);
@@ -73,7 +98,7 @@ bool ReadTop(JsonSceneBuild& b, const JsonValue& top, SceneInputInfo& info) {
   SceneRoot* root = b.scene.Root();
   // "artMaterials" belongs to the art-material library: it is handed back
   // in info and applied once the scene stands.
-  if (!o.Check({"version", "frameRate", "frames", "image", "background", "ambient", "camera", "render", "materials",
+  if (!o.Check({"version", "frameRate", "frames", "currentFrame", "image", "background", "ambient", "camera", "render", "materials",
                 "include",
                 "meshes", "nodes", "artMaterials"}) ||
       !o.Int("version", kFormatVersion, kFormatVersion, &version) || !o.Int("frameRate", 1, TICKS_PER_SECOND, &fps) ||
@@ -81,9 +106,19 @@ bool ReadTop(JsonSceneBuild& b, const JsonValue& top, SceneInputInfo& info) {
     return false;
   root->SetFrameRate(fps);
   ctx.ticksPerFrame = TICKS_PER_SECOND / fps;
-  if (const JsonValue* v = o.Has("frames"); v && !Frames(ctx, *v, o.PathOf("frames"), info)) return false;
+  if (const JsonValue* v = o.Has("frames");
+      v && !FramePair(ctx, *v, o.PathOf("frames"), &info.frameStart, &info.frameEnd))
+    return false;
+  if (const JsonValue* v = o.Has("currentFrame")) {
+    int frame = 0;
+    if (!JsonInt(ctx, *v, o.PathOf("currentFrame"), -kMaxFrame, kMaxFrame, &frame)) return false;
+    info.currentFrame = frame;
+  }
   if (const JsonValue* v = o.Has("image"); v && !Image(ctx, *v, o.PathOf("image"), info)) return false;
   if (const JsonValue* v = o.Has("render"); v && !RenderSettings(ctx, *v, o.PathOf("render"), "", info)) return false;
+  if (const JsonValue* v = o.Has("render"); v && info.timeOutput == TimeOutput::Range && !v->Find("timeRange"))
+    return ctx.Fail(JsonMember(o.PathOf("render"), "timeOutput"),
+                    "'range' renders the frames of render.timeRange, which is missing");
   if (const JsonValue* v = o.Has("materials"); v && !ReadJsonMaterials(b, *v, o.PathOf("materials"))) return false;
   if (const JsonValue* v = o.Has("meshes"); v && !ReadJsonMeshes(b, *v, o.PathOf("meshes"))) return false;
   JsonIncluded included;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -317,6 +318,178 @@ TEST_F(CliRenderTest, CtrlCCancelsWithoutReplacingFiles) {
       EXPECT_EQ(Read(name).Width(), 200) << name;
     }
 }
+
+// Waits until the run's stderr shows `text` (a stage line: stderr is no
+// terminal here) or the process ended; true when it showed.
+bool WaitForStage(const fs::path& err, const std::string& text, pid_t pid) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (ReadText(err).find(text) != std::string::npos) return true;
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) == pid) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return false;
+}
+
+// The picture is written for seconds at this size (16-bit rows are
+// encoded one by one): a Ctrl-C then must still win over the old file.
+TEST_F(CliRenderTest, CtrlCWhileThePictureIsWrittenKeepsTheOldFile) {
+  std::ofstream(Path("big.png")) << "old";
+  const pid_t pid =
+      Start({"render", kModel, "--width", "4000", "--height", "3000", "--depth", "16", "-o", Path("big.png")});
+  ASSERT_GT(pid, 0);
+  ASSERT_TRUE(WaitForStage(dir_ / ".err", "Writing " + Path("big.png"), pid)) << ReadText(dir_ / ".err");
+  kill(pid, SIGINT);
+  const RunResult r = Finish(pid);
+  EXPECT_EQ(r.exitCode, 1) << r.err;
+  ASSERT_GE(r.err.size(), 10u);
+  EXPECT_EQ(r.err.substr(r.err.size() - 10), "Cancelled\n") << r.err;
+  EXPECT_EQ(r.out, "") << "nothing was written";
+  EXPECT_EQ(ReadText(Path("big.png")), "old");
+  EXPECT_EQ(Files(), std::vector<std::string>{"big.png"}) << "no scratch file left";
+}
+
+// Without --frame or --frames one frame is rendered: the first of the
+// scene's, or its current frame; the scene's render section may ask for
+// its whole range or a range of its own instead.
+TEST_F(CliRenderTest, OneFrameUnlessTheSceneAsksForMore) {
+  const RunResult one = Run({"render", kExample, "--width", "40", "-o", Path("frame.png")});
+  ASSERT_EQ(one.exitCode, 0) << one.err;
+  EXPECT_EQ(Files(), std::vector<std::string>{"frame.png"});
+  EXPECT_EQ(one.out, Path("frame.png") + "\n");
+  ASSERT_EQ(Run({"render", kExample, "--width", "40", "--frame", "0", "-o", Path("zero.png")}).exitCode, 0);
+  EXPECT_EQ(ReadText(Path("frame.png")), ReadText(Path("zero.png"))) << "the first frame";
+  fs::remove(Path("frame.png"));
+  fs::remove(Path("zero.png"));
+
+  // The same scene with a current frame or a time output choice. Its files
+  // are named relative to its folder: the copies name them absolutely.
+  std::string text = ReadText(kExample);
+  const std::string examples = fs::path(kExample).parent_path().string() + "/";
+  for (const std::string file : {"\"checker.png\"", "\"bevelcube.obj\""})
+    text.replace(text.find(file), file.size(), "\"" + examples + file.substr(1));
+  auto variant = [&](const std::string& name, const std::string& top, const std::string& render) {
+    std::string s = text;
+    const std::string section = "\"render\": {";
+    s.insert(s.find(section) + section.size(), render);
+    s.insert(s.find('{') + 1, top);
+    std::ofstream(Path(name)) << s;
+    return Path(name);
+  };
+  const std::string current = variant("current.json", R"("currentFrame": 30,)", "");
+  const std::string active = variant("active.json", "", R"("timeOutput": "active",)");
+  const std::string range = variant("range.json", "", R"("timeOutput": "range", "timeRange": [8, 9],)");
+  struct Case {
+    std::string scene;
+    std::vector<std::string> files;
+  };
+  const Case cases[] = {
+      {current, {"shot.png"}},
+      {active, {}},  // the scene's 48 frames: filled in below
+      {range, {"shot0008.png", "shot0009.png"}},
+  };
+  std::vector<Case> all(std::begin(cases), std::end(cases));
+  for (int f = 0; f <= 47; ++f) {
+    char name[16];
+    std::snprintf(name, sizeof name, "shot%04d.png", f);
+    all[1].files.push_back(name);
+  }
+  for (const Case& c : all) {
+    const RunResult r = Run({"render", c.scene, "--width", "8", "-o", Path("shot.png")});
+    EXPECT_EQ(r.exitCode, 0) << c.scene << "\n" << r.err;
+    std::vector<std::string> files = Files();
+    std::erase_if(files, [](const std::string& f) { return f.ends_with(".json"); });
+    EXPECT_EQ(files, c.files) << c.scene;
+    std::string listed;
+    for (const std::string& f : c.files) listed += Path(f) + "\n";
+    EXPECT_EQ(r.out, listed);
+    const RunResult info = Run({"info", c.scene});
+    EXPECT_NE(info.out.find("Render writes " + std::string(c.files.size() == 1 ? "frame 30, the scene's current frame"
+                                                                                 : "frames ")),
+              std::string::npos)
+        << info.out;
+    for (const std::string& f : c.files) fs::remove(Path(f));
+  }
+  ASSERT_EQ(Run({"render", current, "--width", "40", "-o", Path("current.png")}).exitCode, 0);
+  ASSERT_EQ(Run({"render", kExample, "--width", "40", "--frame", "30", "-o", Path("thirty.png")}).exitCode, 0);
+  EXPECT_EQ(ReadText(Path("current.png")), ReadText(Path("thirty.png"))) << "the current frame is frame 30";
+  const RunResult info = Run({"info", kExample});
+  EXPECT_NE(info.out.find("Render writes frame 0, the first of the scene's frames, to the output file as named; "
+                          "--frames 0-47 renders the scene's frames\n"),
+            std::string::npos)
+      << info.out;
+  for (const std::string& f : {current, active, range}) fs::remove(f);
+}
+
+// '#' runs are the frame number's field, in every file a frame writes;
+// each file is printed once it is written, one path a line.
+TEST_F(CliRenderTest, HashRunsNumberEveryFileAndEveryFileIsPrinted) {
+  const RunResult r = Run({"render", kExample, "--frames", "9-10", "--width", "40", "-o", Path("shot_##.png"),
+                           "--lines-out", Path("lines_####.png"), "--surfaces-out", Path("surf.tga")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const std::vector<std::string> files{"lines_0009.png", "lines_0010.png", "shot_09.png",
+                                       "shot_10.png",    "surf0009.tga",   "surf0010.tga"};
+  EXPECT_EQ(Files(), files);
+  // Per frame: the surface and line files (written while the frame is
+  // made), then the picture.
+  EXPECT_EQ(r.out, Path("surf0009.tga") + "\n" + Path("lines_0009.png") + "\n" + Path("shot_09.png") + "\n" +
+                       Path("surf0010.tga") + "\n" + Path("lines_0010.png") + "\n" + Path("shot_10.png") + "\n");
+  // A single frame fills the field too; a negative one puts its sign first,
+  // and a number longer than the field keeps all its digits.
+  for (const auto& [frame, name] : std::vector<std::pair<std::string, std::string>>{
+           {"-3", "neg_-003.png"}, {"12345", "neg_12345.png"}, {"7", "neg_007.png"}}) {
+    const RunResult one = Run({"render", kExample, "--frame", frame, "--width", "40", "-o", Path("neg_###.png")});
+    EXPECT_EQ(one.exitCode, 0) << one.err;
+    EXPECT_EQ(one.out, Path(name) + "\n");
+    EXPECT_TRUE(fs::exists(Path(name))) << name;
+  }
+}
+
+TEST_F(CliRenderTest, FramesOutsideTheSceneWarnAndFramesBeyondTimeAreRefused) {
+  const RunResult r = Run({"render", kExample, "--frame", "100", "--width", "40", "-o", Path("late.png")});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("--frame: frame 100 lies outside the scene's frames 0 to 47; rendered all the same"),
+            std::string::npos)
+      << r.err;
+  EXPECT_TRUE(fs::exists(Path("late.png")));
+  const RunResult inside = Run({"render", kExample, "--frame", "47", "--width", "40", "-o", Path("last.png")});
+  EXPECT_EQ(inside.err.find("outside"), std::string::npos) << inside.err;
+
+  for (const std::vector<std::string>& frames :
+       {std::vector<std::string>{"--frame", "2147483647"}, {"--frames", "-2147483648--2147483640"}}) {
+    std::vector<std::string> args{"render", kExample, "--width", "40", "-o", Path("far.png")};
+    args.insert(args.end(), frames.begin(), frames.end());
+    const RunResult far = Run(args);
+    EXPECT_EQ(far.exitCode, 2) << far.err;
+    // 24 frames a second: 200 ticks a frame.
+    EXPECT_NE(far.err.find(frames[0] + ": "), std::string::npos) << far.err;
+    EXPECT_NE(far.err.find("cannot be rendered: frames run from -10737417 to 10737417 at 24 frames per second\n"),
+              std::string::npos)
+        << far.err;
+    EXPECT_FALSE(fs::exists(Path("far.png")));
+  }
+}
+
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// A frame too big for the memory there is says what ran out and how much
+// it needed, then fails; the old picture stays.
+TEST_F(CliRenderTest, AFrameOutOfMemorySaysWhatRanOut) {
+  std::ofstream(Path("big.png")) << "old";
+  const std::string command = "ulimit -v 1200000; exec '" + std::string(PW_PENWRIGHT_EXE) + "' render '" + kModel +
+                              "' --width 8000 --height 6000 -o '" + Path("big.png") + "'";
+  const std::string err = Path(".oom");
+  const int status = std::system((command + " 2>'" + err + "' >/dev/null").c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  const std::string text = ReadText(err);
+  EXPECT_NE(text.find("not enough memory for the "), std::string::npos) << text;
+  EXPECT_NE(text.find("8000"), std::string::npos) << text;
+  EXPECT_NE(text.find(" MB)"), std::string::npos) << text;
+  EXPECT_NE(text.find("penwright: error: frame 0 could not be rendered\n"), std::string::npos) << text;
+  EXPECT_EQ(ReadText(Path("big.png")), "old");
+}
+#endif
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <string>
 
 #include "host/scene/camera.h"
@@ -67,22 +68,38 @@ TEST(CheckRegionInside, TheLastPixelIsInsideOnePastIsNot) {
 TEST(ResolveFrames, WhichFramesAndWhetherNumbered) {
   struct Case {
     FrameChoice choice;
-    FrameRange asked, scene, want;
+    FrameRange asked, scene;
+    std::optional<int> current;
+    host::TimeOutput output;
+    FrameRange given, want;
     bool numbered;
   };
+  using host::TimeOutput;
   const Case cases[] = {
-      {FrameChoice::Scene, {}, {0, 0}, {0, 0}, false},
-      {FrameChoice::Scene, {}, {5, 5}, {5, 5}, false},
-      {FrameChoice::Scene, {}, {0, 47}, {0, 47}, true},
-      {FrameChoice::One, {12, 12}, {0, 47}, {12, 12}, false},
-      {FrameChoice::Range, {3, 3}, {0, 47}, {3, 3}, true},  // --frames always numbers, even one frame
-      {FrameChoice::Range, {-2, 4}, {0, 0}, {-2, 4}, true},
+      {FrameChoice::Scene, {}, {0, 0}, {}, TimeOutput::Single, {}, {0, 0}, false},
+      {FrameChoice::Scene, {}, {5, 5}, {}, TimeOutput::Single, {}, {5, 5}, false},
+      // One frame unless the scene asks for more: the first, or the current one.
+      {FrameChoice::Scene, {}, {3, 47}, {}, TimeOutput::Single, {}, {3, 3}, false},
+      {FrameChoice::Scene, {}, {0, 47}, 12, TimeOutput::Single, {}, {12, 12}, false},
+      {FrameChoice::Scene, {}, {0, 47}, 12, TimeOutput::Active, {}, {0, 47}, true},
+      {FrameChoice::Scene, {}, {0, 47}, 12, TimeOutput::Range, {5, 9}, {5, 9}, true},
+      {FrameChoice::Scene, {}, {0, 47}, {}, TimeOutput::Range, {7, 7}, {7, 7}, false},
+      {FrameChoice::One, {12, 12}, {0, 47}, {}, TimeOutput::Active, {}, {12, 12}, false},
+      {FrameChoice::Range, {3, 3}, {0, 47}, {}, TimeOutput::Single, {}, {3, 3}, true},  // --frames always numbers
+      {FrameChoice::Range, {-2, 4}, {0, 0}, {}, TimeOutput::Single, {}, {-2, 4}, true},
   };
   for (const Case& c : cases) {
     RenderPlan plan;
     plan.frameChoice = c.choice;
     plan.frames = c.asked;
-    const FrameSequence got = ResolveFrames(plan, c.scene);
+    host::SceneInputInfo scene;
+    scene.frameStart = c.scene.first;
+    scene.frameEnd = c.scene.last;
+    scene.currentFrame = c.current;
+    scene.timeOutput = c.output;
+    scene.rangeStart = c.given.first;
+    scene.rangeEnd = c.given.last;
+    const FrameSequence got = ResolveFrames(plan, scene);
     EXPECT_EQ(got.range, c.want);
     EXPECT_EQ(got.numbered, c.numbered);
     EXPECT_EQ(got.Count(), c.want.last - c.want.first + 1);
@@ -97,6 +114,14 @@ TEST(OutputPathForFrame, NumberBeforeTheExtension) {
   EXPECT_EQ(OutputPathForFrame("shot.png", 12, false), "shot.png");
   EXPECT_FALSE(OutputPathForFrame("out/", 1, true).has_value());
   EXPECT_FALSE(OutputPathForFrame("", 1, false).has_value());
+  // '#' runs are the number's field, single frame or not, in the file's name only.
+  EXPECT_EQ(OutputPathForFrame("shot_####.png", 12, true), "shot_0012.png");
+  EXPECT_EQ(OutputPathForFrame("shot_####.png", 12, false), "shot_0012.png");
+  EXPECT_EQ(OutputPathForFrame("shot_##.png", 12345, true), "shot_12345.png");
+  EXPECT_EQ(OutputPathForFrame("shot_###.png", -3, true), "shot_-003.png");
+  EXPECT_EQ(OutputPathForFrame("s#_v#.png", 7, true), "s7_v7.png");
+  EXPECT_EQ(OutputPathForFrame("take#1/shot.png", 2, true), "take#1/shot0002.png");
+  EXPECT_EQ(OutputPathForFrame("take#1/shot.png", 2, false), "take#1/shot.png");
 }
 
 class CameraSceneTest : public ::testing::Test {

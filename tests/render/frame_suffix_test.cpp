@@ -44,6 +44,38 @@ TEST(FrameSuffix, InsertsTheNumberBeforeTheExtension) {
   }
 }
 
+TEST(FrameSuffix, HashRunsAreTheNumbersField) {
+  struct Row {
+    const char* path;
+    std::int64_t frame;
+    bool sequence;
+    const char* expected;  // null: fails
+  };
+  const Row rows[] = {
+      {"shot_####.png", 12, true, "shot_0012.png"},
+      {"shot_####.png", 12, false, "shot_0012.png"},  // filled for a single frame too
+      {"shot_#.png", 12, true, "shot_12.png"},       // never cut
+      {"shot_###.png", -3, true, "shot_-003.png"},
+      {"a##b###.tga", 5, true, "a05b005.tga"},  // every run
+      {"#.png", 0, false, "0.png"},
+      {"my#dir/shot.png", 2, true, "my#dir/shot0002.png"},  // a folder's '#' is no field
+      {"my#dir/shot.png", 2, false, "my#dir/shot.png"},
+      {"shot.png", 2, false, "shot.png"},
+      {"shot.png", 2, true, "shot0002.png"},
+      {"dir/", 2, true, nullptr},
+      {"", 2, false, nullptr},
+  };
+  for (const Row& r : rows) {
+    const auto got = FrameFileName(r.path, r.frame, r.sequence);
+    if (r.expected) {
+      ASSERT_TRUE(got.has_value()) << r.path;
+      EXPECT_EQ(*got, r.expected) << r.path;
+    } else {
+      EXPECT_FALSE(got.has_value()) << r.path << " gave " << got.value_or("");
+    }
+  }
+}
+
 TEST(FrameSuffix, FrameNumberIsWholeFramesPlusTheBase) {
   struct Row {
     host::TimeValue t;

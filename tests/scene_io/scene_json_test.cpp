@@ -112,6 +112,12 @@ TEST_F(SceneJson, EveryErrorNamesTheFileAndThePath) {
       {R"({"camera": "a", "nodes": [{"name": "a"}]})", "camera: 'a' is no camera"},
       {R"({"frames": [10, 2]})", "frames: the last frame comes before the first"},
       {R"({"frameRate": 0})", "frameRate: 0 is out of range (1 to 4800)"},
+      {R"({"currentFrame": 2.5})", "currentFrame: "},
+      {R"({"render": {"timeOutput": "all"}})", "render.timeOutput: 'all' is not one of 'single', 'active', 'range'"},
+      {R"({"render": {"timeOutput": "range"}})",
+       "render.timeOutput: 'range' renders the frames of render.timeRange, which is missing"},
+      {R"({"render": {"timeOutput": "range", "timeRange": [9, 3]}})",
+       "render.timeRange: the last frame comes before the first"},
       {R"({"background": [1.5, 0, 0]})", "background[0]: colour channels run from 0 to 1"},
       {R"({"nodes": [{"scale": [1, 0, 1]}]})", "nodes[0].scale: a scale of 0 flattens the object"},
       {R"({"nodes": [{"rotation": {"euler": [0, 0, 90], "quaternion": [0, 0, 0, 1]}}]})",
@@ -145,6 +151,24 @@ TEST_F(SceneJson, EveryErrorNamesTheFileAndThePath) {
     EXPECT_EQ(error.substr(0, path.size() + 2 + c.message.size()), path + ": " + c.message);
     EXPECT_EQ(scene.Root()->NumberOfChildren(), 0) << "a failed load leaves the scene alone";
   }
+}
+
+// The frames to render are the host's choice: read into the info, not
+// passed on as renderer settings.
+TEST_F(SceneJson, TheFramesToRenderAreNoRendererSettings) {
+  ASSERT_EQ(Load(R"({"frames": [0, 9], "currentFrame": 4,
+                     "render": {"linesOn": false, "timeOutput": "range", "timeRange": [-2, 3]}})"),
+            "");
+  EXPECT_EQ(info.currentFrame, 4);
+  EXPECT_EQ(info.timeOutput, host::TimeOutput::Range);
+  EXPECT_EQ(info.rangeStart, -2);
+  EXPECT_EQ(info.rangeEnd, 3);
+  ASSERT_EQ(info.renderSettings.size(), 1u);
+  EXPECT_EQ(info.renderSettings[0].name, "linesOn");
+  info = {};
+  ASSERT_EQ(Load(R"({"frames": [0, 9]})"), "");
+  EXPECT_FALSE(info.currentFrame.has_value());
+  EXPECT_EQ(info.timeOutput, host::TimeOutput::Single);
 }
 
 TEST_F(SceneJson, TruncatedDescriptionsFailWithTheirLine) {

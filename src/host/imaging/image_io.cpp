@@ -115,16 +115,21 @@ bool WriteImageUnguarded(const std::string& path, const Bitmap& image, const Ima
   };
   std::vector<std::uint8_t> bytes;
   std::string message;
+  // The last step, writing the bytes out, counts as one row more; the
+  // encoder reports the rows themselves.
+  const int steps = image.Height() + 1;
+  ImageWriteProgress rows;
+  if (options.progress) rows = [&](int done, int) { return options.progress(done, steps); };
   switch (format) {
     case ImageFormat::Png:
-      if (!EncodePng(image, options.bitsPerChannel, &bytes, &message)) return fail(message);
+      if (!EncodePng(image, options.bitsPerChannel, &bytes, &message, rows)) return fail(message);
       break;
     case ImageFormat::Tga:
       if (options.bitsPerChannel != 8) {
         return fail("TGA files hold 8 bits a channel, not " + std::to_string(options.bitsPerChannel) +
                     " (write a .png file for 16 bits)");
       }
-      if (!EncodeTga(image, &bytes, &message)) return fail(message);
+      if (!EncodeTga(image, &bytes, &message, rows)) return fail(message);
       break;
     case ImageFormat::Jpeg:
     case ImageFormat::Bmp:
@@ -133,7 +138,9 @@ bool WriteImageUnguarded(const std::string& path, const Bitmap& image, const Ima
       if (error != nullptr) *error = UnknownExtensionMessage(path);
       return false;
   }
-  return WriteFileAtomically(path, bytes, error);
+  std::function<bool()> beforeReplacing;
+  if (options.progress) beforeReplacing = [&] { return options.progress(steps, steps); };
+  return WriteFileAtomically(path, bytes, error, beforeReplacing);
 }
 
 }  // namespace

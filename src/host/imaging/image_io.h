@@ -27,9 +27,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "host/imaging/bitmap.h"
@@ -54,8 +56,18 @@ struct BitmapInfo {
   bool hasAlpha = false;   // the file carried alpha (or PNG transparency)
 };
 
+// Told how many of a picture's rows are encoded (done of total), and once
+// more, with done == total, just before the file replaces the old one. An
+// answer false stops the write: the old file stays as it was and the write
+// fails with "<file>: cancelled".
+using ImageWriteProgress = std::function<bool(int done, int total)>;
+
 struct ImageWriteOptions {
+  // Brace-initialised from the depth alone ({16}) where no progress is wanted.
+  ImageWriteOptions(int bits = 8, ImageWriteProgress onRows = {})  // NOLINT(google-explicit-constructor)
+      : bitsPerChannel(bits), progress(std::move(onRows)) {}
   int bitsPerChannel = 8;  // 8, or 16 for PNG
+  ImageWriteProgress progress;  // may be empty
 };
 
 bool ReadImage(const std::string& path, Bitmap& out, std::string* error, BitmapInfo* info = nullptr);
@@ -72,8 +84,11 @@ bool DecodePng(std::span<const std::uint8_t> bytes, Bitmap& out, std::string* er
 // for truncated files.
 bool DecodeWithStb(std::span<const std::uint8_t> bytes, ImageFormat expected, Bitmap& out,
                    std::string* error, BitmapInfo* info = nullptr);
+// With `progress`, told after each row (done of total = the image's height);
+// an answer false stops the encoding with the error "cancelled".
 bool EncodePng(const Bitmap& image, int bitsPerChannel, std::vector<std::uint8_t>* out,
-               std::string* error);
-bool EncodeTga(const Bitmap& image, std::vector<std::uint8_t>* out, std::string* error);
+               std::string* error, const ImageWriteProgress& progress = {});
+bool EncodeTga(const Bitmap& image, std::vector<std::uint8_t>* out, std::string* error,
+               const ImageWriteProgress& progress = {});
 
 }  // namespace host

@@ -197,6 +197,7 @@ struct PngWriteState {
   png_infop info = nullptr;
   std::vector<std::uint8_t>* out = nullptr;
   bool outOfMemory = false;
+  bool cancelled = false;
   std::vector<std::uint8_t> row8;
 
   PngWriteState() = default;
@@ -236,7 +237,7 @@ void SetAspect(png_structp png, png_infop info, float aspect) {
   png_set_pHYs(png, info, static_cast<png_uint_32>(resX), static_cast<png_uint_32>(resY), PNG_RESOLUTION_UNKNOWN);
 }
 
-bool RunWrite(PngWriteState& s, const Bitmap& image, int bits) {
+bool RunWrite(PngWriteState& s, const Bitmap& image, int bits, const ImageWriteProgress& progress) {
   if (setjmp(png_jmpbuf(s.png))) return false;
   png_set_write_fn(s.png, &s, WriteToMemory, FlushNothing);
   png_set_IHDR(s.png, s.info, static_cast<png_uint_32>(image.Width()), static_cast<png_uint_32>(image.Height()),
@@ -249,6 +250,10 @@ bool RunWrite(PngWriteState& s, const Bitmap& image, int bits) {
     const std::span<const BMM_Color_64> row = image.Row(y);
     if (bits == 16) {
       png_write_row(s.png, reinterpret_cast<png_const_bytep>(row.data()));
+      if (progress && !progress(y + 1, image.Height())) {
+        s.cancelled = true;
+        return false;
+      }
       continue;
     }
     std::uint8_t* dst = s.row8.data();
@@ -259,12 +264,17 @@ bool RunWrite(PngWriteState& s, const Bitmap& image, int bits) {
       *dst++ = Channel16To8(p.a);
     }
     png_write_row(s.png, s.row8.data());
+    if (progress && !progress(y + 1, image.Height())) {
+      s.cancelled = true;
+      return false;
+    }
   }
   png_write_end(s.png, nullptr);
   return true;
 }
 
-bool EncodePngUnguarded(const Bitmap& image, int bits, std::vector<std::uint8_t>* out, std::string* error) {
+bool EncodePngUnguarded(const Bitmap& image, int bits, std::vector<std::uint8_t>* out, std::string* error,
+                        const ImageWriteProgress& progress) {
   if (out == nullptr) {
     SetError(error, "no output buffer given");
     return false;
@@ -287,8 +297,8 @@ bool EncodePngUnguarded(const Bitmap& image, int bits, std::vector<std::uint8_t>
     SetError(error, "cannot start the PNG encoder (out of memory)");
     return false;
   }
-  if (!RunWrite(s, image, bits)) {
-    SetError(error, std::string("cannot encode PNG (") + s.message.text + ")");
+  if (!RunWrite(s, image, bits, progress)) {
+    SetError(error, s.cancelled ? std::string("cancelled") : std::string("cannot encode PNG (") + s.message.text + ")");
     return false;
   }
   *out = std::move(encoded);
@@ -306,9 +316,10 @@ bool DecodePng(std::span<const std::uint8_t> bytes, Bitmap& out, std::string* er
   }
 }
 
-bool EncodePng(const Bitmap& image, int bitsPerChannel, std::vector<std::uint8_t>* out, std::string* error) {
+bool EncodePng(const Bitmap& image, int bitsPerChannel, std::vector<std::uint8_t>* out, std::string* error,
+               const ImageWriteProgress& progress) {
   try {
-    return EncodePngUnguarded(image, bitsPerChannel, out, error);
+    return EncodePngUnguarded(image, bitsPerChannel, out, error, progress);
   } catch (const std::bad_alloc&) {
     SetError(error, "out of memory while writing PNG");
     return false;

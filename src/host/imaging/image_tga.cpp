@@ -23,7 +23,8 @@ void PutLE16(std::uint8_t* p, int v) {
 
 }  // namespace
 
-bool EncodeTga(const Bitmap& image, std::vector<std::uint8_t>* out, std::string* error) {
+bool EncodeTga(const Bitmap& image, std::vector<std::uint8_t>* out, std::string* error,
+               const ImageWriteProgress& progress) {
   try {
     if (out == nullptr) {
       if (error != nullptr) *error = "no output buffer given";
@@ -42,11 +43,17 @@ bool EncodeTga(const Bitmap& image, std::vector<std::uint8_t>* out, std::string*
     h[16] = 32;
     h[17] = kDescriptor;
     std::uint8_t* dst = h + kHeaderSize;
-    for (const BMM_Color_64& p : image.Pixels()) {
-      *dst++ = Channel16To8(p.b);
-      *dst++ = Channel16To8(p.g);
-      *dst++ = Channel16To8(p.r);
-      *dst++ = Channel16To8(p.a);
+    for (int y = 0; y < image.Height(); ++y) {
+      for (const BMM_Color_64& p : image.Row(y)) {
+        *dst++ = Channel16To8(p.b);
+        *dst++ = Channel16To8(p.g);
+        *dst++ = Channel16To8(p.r);
+        *dst++ = Channel16To8(p.a);
+      }
+      if (progress && !progress(y + 1, image.Height())) {
+        if (error != nullptr) *error = "cancelled";
+        return false;
+      }
     }
     *out = std::move(bytes);
     return true;

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstring>
 #include <new>
 
@@ -35,7 +36,23 @@ std::string TempSuffix(unsigned attempt) {
   return s;
 }
 
-bool WriteBytes(const std::string& path, std::span<const std::uint8_t> bytes, std::string* error) {
+// The temporary file being written, for RemovePendingTempFile: a program
+// ended by a signal has no destructors run. One slot is enough, as files
+// are written one at a time; a path too long for it is not kept.
+char gPendingTemp[4096];
+volatile std::sig_atomic_t gPendingSet = 0;
+
+void RememberPendingTemp(const std::string& temp) {
+  gPendingSet = 0;
+  if (temp.size() >= sizeof gPendingTemp) return;
+  std::memcpy(gPendingTemp, temp.c_str(), temp.size() + 1);
+  gPendingSet = 1;
+}
+
+void ForgetPendingTemp() { gPendingSet = 0; }
+
+bool WriteBytes(const std::string& path, std::span<const std::uint8_t> bytes, std::string* error,
+                const std::function<bool()>& beforeReplacing) {
   AtomicFile file;
   if (!file.Open(path, error)) return false;
   errno = 0;
@@ -45,7 +62,7 @@ bool WriteBytes(const std::string& path, std::span<const std::uint8_t> bytes, st
     SetError(error, path, "cannot write", err);
     return false;
   }
-  return file.Commit(error);
+  return file.Commit(error, beforeReplacing);
 }
 
 }  // namespace
@@ -91,10 +108,11 @@ bool AtomicFile::OpenTemp(const std::string& path, std::string* error) {
   path_ = path;
   temp_path_ = std::move(temp);
   file_ = file;
+  RememberPendingTemp(temp_path_);
   return true;
 }
 
-bool AtomicFile::Commit(std::string* error) {
+bool AtomicFile::Commit(std::string* error, const std::function<bool()>& beforeReplacing) {
   if (file_ == nullptr) {
     if (error != nullptr) *error = path_ + ": nothing to commit (file not open)";
     return false;
@@ -108,10 +126,19 @@ bool AtomicFile::Commit(std::string* error) {
   if (std::fclose(file_) != 0 && err == 0) err = errno;
   file_ = nullptr;
   if (hadError && err == 0) err = EIO;
+  if (err == 0 && beforeReplacing && !beforeReplacing()) {
+    ForgetPendingTemp();
+    ::unlink(temp_path_.c_str());
+    temp_path_.clear();
+    if (error != nullptr) *error = path_ + ": cancelled";
+    return false;
+  }
   if (err == 0 && std::rename(temp_path_.c_str(), path_.c_str()) == 0) {
+    ForgetPendingTemp();
     temp_path_.clear();
     return true;
   }
+  ForgetPendingTemp();
   const bool renameFailed = err == 0;
   if (renameFailed) err = errno;
   ::unlink(temp_path_.c_str());
@@ -126,14 +153,21 @@ void AtomicFile::Abandon() {
     file_ = nullptr;
   }
   if (!temp_path_.empty()) {
+    ForgetPendingTemp();
     ::unlink(temp_path_.c_str());
     temp_path_.clear();
   }
 }
 
-bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes, std::string* error) {
+void RemovePendingTempFile() {
+  if (gPendingSet) ::unlink(gPendingTemp);
+  gPendingSet = 0;
+}
+
+bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes, std::string* error,
+                         const std::function<bool()>& beforeReplacing) {
   try {
-    return WriteBytes(path, bytes, error);
+    return WriteBytes(path, bytes, error, beforeReplacing);
   } catch (const std::bad_alloc&) {
     if (error != nullptr) *error = "out of memory";
     return false;

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -29,7 +30,9 @@ class AtomicFile {
 
   // Flushes, syncs and renames over the target. Any write error on File(),
   // earlier or now, fails the commit and removes the temporary file.
-  bool Commit(std::string* error);
+  // With `beforeReplacing`, asked once the bytes are on disk: false
+  // abandons the file ("<path>: cancelled") and the target stays as it was.
+  bool Commit(std::string* error, const std::function<bool()>& beforeReplacing = {});
   // Closes and removes the temporary file; the target stays as it was.
   void Abandon();
 
@@ -41,7 +44,12 @@ class AtomicFile {
   std::FILE* file_ = nullptr;
 };
 
+// Removes the temporary file of the write under way, if any. Safe to call
+// from a signal handler (it only unlinks), for a program about to die.
+void RemovePendingTempFile();
+
 // Writes `bytes` as the whole new content of `path`, atomically as above.
-bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes, std::string* error);
+bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes, std::string* error,
+                         const std::function<bool()>& beforeReplacing = {});
 
 }  // namespace host

@@ -519,6 +519,42 @@ TEST_F(ImageIoTest, FailedWritesLeaveTheOldFileAndNoLeftovers) {
   EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
+// A write told to stop at any of its steps, a row or the last moment
+// before the rename, leaves the old file and nothing else; told nothing,
+// it reports every row in order and writes the picture.
+TEST_F(ImageIoTest, AWriteStoppedAtAnyStepLeavesTheOldFile) {
+  const Bitmap image = RandomBitmap(7, 5, 9);
+  for (const char* name : {"frame.png", "frame.tga"}) {
+    const std::string path = Path(name);
+    WriteBytes(path, {'o', 'l', 'd'});
+    const int steps = image.Height() + 1;
+    for (int stopAt = 1; stopAt <= steps; ++stopAt) {
+      int calls = 0;
+      std::string error;
+      const ImageWriteOptions options(8, [&](int done, int total) {
+        ++calls;
+        EXPECT_EQ(total, steps);
+        EXPECT_EQ(done, calls) << "one report a step, in order";
+        return done < stopAt;
+      });
+      EXPECT_FALSE(WriteImage(path, image, options, &error)) << name << " stopped at " << stopAt;
+      EXPECT_EQ(error, path + ": cancelled");
+      EXPECT_EQ(calls, stopAt);
+      EXPECT_EQ(ReadBytes(path), (Bytes{'o', 'l', 'd'})) << name << " stopped at " << stopAt;
+      EXPECT_EQ(Listing().size(), 1u) << "no temporary file left";
+    }
+    int calls = 0;
+    std::string error;
+    ASSERT_TRUE(WriteImage(path, image, ImageWriteOptions(8, [&](int, int) { return ++calls > 0; }), &error))
+        << error;
+    EXPECT_EQ(calls, steps);
+    Bitmap back;
+    ASSERT_TRUE(ReadImage(path, back, &error)) << error;
+    EXPECT_EQ(back.Width(), image.Width());
+    fs::remove(path);
+  }
+}
+
 TEST(ImageFormat, ComesFromTheExtensionInAnyCase) {
   EXPECT_EQ(FormatFromPath("a/b/Shot0001.PNG"), ImageFormat::Png);
   EXPECT_EQ(FormatFromPath("x.Jpeg"), ImageFormat::Jpeg);
