@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cfloat>
+#include <clocale>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -104,6 +105,24 @@ TEST(VectorNumber, RandomDoublesAndFloatsMatchPrintf) {
     const float h = 1080.0f, y = pixel(rng);
     ASSERT_TRUE(SameAsPrintf(h - y));
   }
+}
+
+// The drawing files need a full stop whatever the process's locale, on the
+// fast path and on printf's (huge values) alike.
+TEST(VectorNumber, ADecimalCommaLocaleChangesNothing) {
+  const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+  bool comma = false;
+  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE"})
+    if (std::setlocale(LC_NUMERIC, name)) {
+      comma = true;
+      break;
+    }
+  if (!comma) GTEST_SKIP() << "no German locale on this machine (scripts/install-deps makes one)";
+  const std::string fast = Ours(-1.5), huge = Ours(1e20), tiny = Ours(-0.0);
+  std::setlocale(LC_NUMERIC, before.c_str());
+  EXPECT_EQ(fast, "-1.500000");
+  EXPECT_EQ(huge, "100000000000000000000.000000");
+  EXPECT_EQ(tiny, "-0.000000");
 }
 
 TEST(VectorNumber, IntegersMatchPrintf) {
