@@ -1,8 +1,10 @@
 // One 1920 x 1080 Vector-mode frame of suzanne3.glb with surfaces and lines,
-// written as AI or DXF. Each format runs twice: with the file written and
-// with output off, where the vectoriser still builds every polygon and
-// generates every line but the writer prints nothing. The difference is
-// what writing costs; it should stay below the cost of the lines.
+// written as AI, DXF or SWF. Each format runs twice: with the file written
+// and with output off, where the vectoriser still builds every polygon and
+// generates every line but the writer prints nothing (the SWF writer, which
+// builds its polygons itself, builds none when nothing is written). The
+// difference is what writing costs; it should stay below the cost of the
+// lines, which is output off minus output and lines off.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -48,7 +50,7 @@ VectorScene& theScene() {
   return s;
 }
 
-// Arg 0: format index (0 AI, 1 DXF); arg 1: 1 writes the file, 0 output
+// Arg 0: format index (0 AI, 1 DXF, 2 SWF); arg 1: 1 writes the file, 0 output
 // off, 2 output and lines off (so 0 minus 2 is what the lines cost).
 void BM_VectorFrame_Suzanne3_1080p(benchmark::State& state) {
   VectorScene& s = theScene();
@@ -67,12 +69,13 @@ void BM_VectorFrame_Suzanne3_1080p(benchmark::State& state) {
   settings.params.surfacesOn = true;
   settings.params.linesOn = state.range(1) != 2;
   settings.vector.SelectFormat(format);
-  // Both formats draw polygons here, so the file holds the surfaces too.
+  // Every format draws polygons here, so the file holds the surfaces too.
   const int surfaceField = settings.vector.vectorFormatOptions->FindField("surface");
   settings.vector.vectorFormatOptions->Set(surfaceField, 1);
-  const std::string file = (std::filesystem::temp_directory_path() /
-                            ("pw_bench_vector_" + std::to_string(::getpid()) + (format == 0 ? ".ai" : ".dxf")))
-                               .string();
+  const char* extension = format == 0 ? ".ai" : format == 1 ? ".dxf" : ".swf";
+  const std::string file =
+      (std::filesystem::temp_directory_path() / ("pw_bench_vector_" + std::to_string(::getpid()) + extension))
+          .string();
   settings.vector.saveVectorFile = write;
   settings.vector.vectorFileName = file;
   host::RendParams rp;
@@ -121,5 +124,7 @@ BENCHMARK(BM_VectorFrame_Suzanne3_1080p)
     ->Args({0, 1})
     ->Args({1, 0})
     ->Args({1, 1})
+    ->Args({2, 0})
+    ->Args({2, 1})
     ->Args({0, 2})
     ->Unit(benchmark::kMillisecond);

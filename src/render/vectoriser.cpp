@@ -91,22 +91,6 @@ bool TwoSided(const PwRenderRun& run, const PwRenderInstance& instance) {
   return mtl && (mtl->Requirements(-1) & host::MTLREQ_2SIDE) != 0;
 }
 
-// Hands the vectoriser's polygons to a writer that builds its own surfaces.
-class SurfaceSource final : public PwVectorSurfaceSource {
- public:
-  SurfaceSource(PwRenderRun& run, PwRenderInstance& instance, bool facetted)
-      : run_(run), instance_(instance), facetted_(facetted) {}
-  bool BuildPolygons(std::vector<PwVectorPolygonRecord>& out) override {
-    PwVectoriser::BuildPolygons(run_, instance_, facetted_, out);
-    return !out.empty();
-  }
-
- private:
-  PwRenderRun& run_;
-  PwRenderInstance& instance_;
-  bool facetted_;
-};
-
 void CollectFrameInfo(const PwRenderRun& run, PwVectorFrameInfo& info) {
   info.strokes.clear();
   info.styleNames.clear();
@@ -132,6 +116,34 @@ void CollectFrameInfo(const PwRenderRun& run, PwVectorFrameInfo& info) {
 
 }  // namespace
 
+// Hands the current object's polygons to a writer that builds its own
+// surfaces. Bound to one object from BeginObject until its EndObject has
+// returned; unbound it has nothing to give, so a writer holding on to it too
+// long gets no polygons rather than another object's or freed ones.
+class PwVectoriser::ObjectSurfaces final : public PwVectorSurfaceSource {
+ public:
+  explicit ObjectSurfaces(long long& polygonCount) : polygonCount_(polygonCount) {}
+  void Bind(PwRenderRun* run, PwRenderInstance* instance, bool facetted) {
+    run_ = run;
+    instance_ = instance;
+    facetted_ = facetted;
+  }
+  bool BuildPolygons(std::vector<PwVectorPolygonRecord>& out) override {
+    out.clear();
+    if (!run_ || !instance_) return false;
+    PwVectoriser::BuildPolygons(*run_, *instance_, facetted_, out);
+    polygonCount_ += static_cast<long long>(out.size());
+    return !out.empty();
+  }
+
+ private:
+  long long& polygonCount_;
+  PwRenderRun* run_ = nullptr;
+  PwRenderInstance* instance_ = nullptr;
+  bool facetted_ = false;
+};
+
+PwVectoriser::PwVectoriser() = default;
 PwVectoriser::~PwVectoriser() { Release(); }
 
 void PwVectoriser::SetNumericLocale() {
@@ -152,6 +164,7 @@ void PwVectoriser::RestoreNumericLocale() {
 void PwVectoriser::Release() {
   if (writer_) writer_->DiscardFile();
   writer_.reset();
+  surfaces_.reset();
   polygons_list_.clear();
   polygons_list_.shrink_to_fit();
   RestoreNumericLocale();
@@ -237,14 +250,15 @@ void PwVectoriser::BeginObject(PwRenderRun& run, PwRenderInstance& instance) {
   if (!writer_) return;
   nodeName_ = instance.node ? instance.node->GetName() : std::string();
   styleName_ = run.currentStyle ? run.currentStyle->GetName() : std::string();
-  SurfaceSource source(run, instance, writer_->WantsFacettedShading());
   PwVectorObject object;
   object.nodeName = nodeName_;
   object.styleName = styleName_;
   object.index = objectIndex_++;
-  // Only a writer that draws surfaces itself may keep the source, and only
-  // for the duration of the call.
-  object.surfaces = writer_->DrawsSurfacesItself() ? &source : nullptr;
+  if (writer_->DrawsSurfacesItself()) {
+    if (!surfaces_) surfaces_ = std::make_unique<ObjectSurfaces>(polygons_);
+    surfaces_->Bind(&run, &instance, writer_->WantsFacettedShading());
+    object.surfaces = surfaces_.get();
+  }
   writer_->BeginObject(object);
 }
 
@@ -376,6 +390,7 @@ bool PwVectoriser::DrawLines(PwRenderRun& run, PwRenderInstance& instance, PwSty
 
 void PwVectoriser::EndObject(PwRenderRun&, PwRenderInstance&) {
   if (writer_) writer_->EndObject();
+  if (surfaces_) surfaces_->Bind(nullptr, nullptr, false);
 }
 
 bool PwVectoriser::EndFrame(PwRenderRun&) { return !writer_ || writer_->EndFrame(); }

@@ -15,7 +15,7 @@ namespace pw {
 
 class PwVectoriser final : public PwVectorRenderer {
  public:
-  PwVectoriser() = default;
+  PwVectoriser();
   ~PwVectoriser() override;
 
   bool Open(PwRenderRun& run) override;
@@ -48,7 +48,12 @@ class PwVectoriser final : public PwVectorRenderer {
   void SetNumericLocale();
   void RestoreNumericLocale();
 
+  class ObjectSurfaces;
+
   std::unique_ptr<PwVectorFormat> writer_;
+  // The current object's polygons for a writer that draws surfaces itself:
+  // bound at BeginObject, unbound after EndObject.
+  std::unique_ptr<ObjectSurfaces> surfaces_;
   std::vector<PwVectorPolygonRecord> polygons_list_;
   std::string savedLocale_;
   bool localeSet_ = false;

@@ -7,6 +7,8 @@
 #include <mutex>
 #include <utility>
 
+#include "vector/vector_number.h"
+
 namespace pw {
 
 namespace {
@@ -30,21 +32,21 @@ std::string BuildDashArray(std::uint32_t mask, double w) {
   while (!(mask >> j & 1u)) ++j;
   const double s = GapFactor(w);
   std::string text = "\r[";
-  char number[64];
+  char number[kFixed6Room];
   int run = 0;
   bool bit = true;
   for (int i = 0; i < 32; ++i) {
     const bool b = (mask >> ((j + i) & 31) & 1u) != 0;
     if (b != bit) {
-      std::snprintf(number, sizeof number, "%f ", w + s * w * (run - 1));
-      text += number;
+      text.append(number, FormatFixed6(w + s * w * (run - 1), number));
+      text += ' ';
       run = 0;
       bit = b;
     }
     ++run;
   }
-  std::snprintf(number, sizeof number, "%f]0 d", w + s * w * (run - 1));
-  text += number;
+  text.append(number, FormatFixed6(w + s * w * (run - 1), number));
+  text += "]0 d";
   return text;
 }
 

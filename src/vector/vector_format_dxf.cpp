@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "host/services/interface.h"
+#include "vector/vector_number.h"
 
 namespace pw {
 
@@ -86,9 +87,8 @@ std::string CleanLayerName(std::string_view name, bool* anyKept) {
 }
 
 std::string LineTypeNameDXF(std::int32_t mask) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(mask));
-  return text;
+  char text[8];
+  return std::string(text, FormatHexUpper(static_cast<unsigned>(mask), text));
 }
 
 const PwVectorFormatParamsDXF& PwVectorFormatDXF::Options() const {
@@ -139,15 +139,15 @@ bool PwVectorFormatDXF::WriteHeader() {
       continue;
     }
     std::string elements;
-    char number[48];
+    char number[kFixed6Room];
     int count = 0;
     const auto mask = static_cast<std::uint32_t>(s->mask);
     for (int i = 0; i < 32;) {
       const bool bit = (mask >> i & 1u) != 0;
       int k = 0;
       while (i < 32 && ((mask >> i & 1u) != 0) == bit) ++i, ++k;
-      std::snprintf(number, sizeof number, "\n49\n%.6f", bit ? 0.7 * k : -0.7 * k);
-      elements += number;
+      elements += "\n49\n";
+      elements.append(number, FormatFixed6(bit ? 0.7 * k : -0.7 * k, number));
       ++count;
     }
     out.Printf("\n0\nLTYPE\n2\n%s\n70\n64\n3\n%s\n72\n65\n73\n%d\n40\n%.6f%s", id.c_str(), s->name.c_str(), count,
@@ -201,9 +201,19 @@ PwVectorColor PwVectorFormatDXF::PreviewColor(int aci) const {
           static_cast<std::uint16_t>(e.b * 257), 0xFFFF};
 }
 
+int PwVectorFormatDXF::ColorNumber(PwVectorColor color) {
+  if (!Options().aciColors) return 7;
+  if (lastAci_ < 0 || !(color == lastAciColor_)) {
+    lastAci_ = NearestAciColor(color);
+    lastAciColor_ = color;
+  }
+  return lastAci_;
+}
+
 void PwVectorFormatDXF::DrawSegment(const PwVectorPoint& p0, const PwVectorPoint& p1) {
   const PwVectorFormatParamsDXF& o = Options();
-  const int aci = o.aciColors ? NearestAciColor(strokeColor) : 7;
+  if (!outputOn && !previewOn) return;
+  const int aci = ColorNumber(strokeColor);
   if (outputOn) {
     out.Put("\n0\nPOLYLINE\n66\n1\n70\n0");
     out.Printf("\n8\n%s", layer_.c_str());
@@ -227,7 +237,8 @@ void PwVectorFormatDXF::DrawSegment(const PwVectorPoint& p0, const PwVectorPoint
 void PwVectorFormatDXF::DrawPolygon(const PwVectorPolygon& polygon) {
   const PwVectorFormatParamsDXF& o = Options();
   strokeColor = fillColor;
-  const int aci = o.aciColors ? NearestAciColor(fillColor) : 7;
+  if (!outputOn && !previewOn) return;
+  const int aci = ColorNumber(fillColor);
   if (outputOn) {
     out.Put("\n0\nPOLYLINE\n66\n1\n70\n1");
     out.Printf("\n8\n%s", layer_.c_str());

@@ -46,7 +46,12 @@ class PwVectorFormatDXF final : public PwVectorFormat {
  private:
   void PutVertex(const PwVectorPoint& p);
   PwVectorColor PreviewColor(int aci) const;
+  // The colour number of a primitive, 7 with colour numbers off. Runs of one
+  // colour are the rule (an object's flat polygons), so the last answer is kept.
+  int ColorNumber(PwVectorColor color);
   std::string layer_ = "0";
+  PwVectorColor lastAciColor_;
+  int lastAci_ = -1;
   std::vector<std::int32_t> tableMasks_;  // the line types the table defines
 };
 

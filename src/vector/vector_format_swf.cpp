@@ -49,6 +49,7 @@ void PwVectorFormatSWF::BeginSequence() {
   PwVectorFormat::BeginSequence();
   movieOpen_ = false;
   idsReported_ = false;
+  surfaces_ = nullptr;
 }
 
 bool PwVectorFormatSWF::BeginFrame(bool output, bool previewWanted, bool surfaces, bool lines) {
@@ -64,25 +65,20 @@ bool PwVectorFormatSWF::BeginFrame(bool output, bool previewWanted, bool surface
   return ok;
 }
 
-void PwVectorFormatSWF::BeginObject(const PwVectorObject& object) {
-  // The object's surface source lives only for this call, and whether the
-  // object gets surfaces at all is known only when BeginSurfaces comes; so
-  // the polygons are fetched now and kept until then.
-  havePolygons_ = false;
-  polygons_.clear();
-  if (!object.surfaces || !WantsSurfaces() || !((movieOpen_ && outputOn) || previewOn)) return;
-  PwRenderProgress* progress = frameInfo.progress;
-  if (progress) progress->push("Vectorizing...");
-  havePolygons_ = object.surfaces->BuildPolygons(polygons_);
-  if (progress) progress->pop();
-}
+void PwVectorFormatSWF::BeginObject(const PwVectorObject& object) { surfaces_ = object.surfaces; }
 
 void PwVectorFormatSWF::BeginSurfaces() {
-  if (!havePolygons_) return;
-  havePolygons_ = false;
+  PwVectorSurfaceSource* source = surfaces_;
+  surfaces_ = nullptr;  // one object's surfaces are drawn once
   const bool toMovie = movieOpen_ && outputOn;
+  if (!source || !WantsSurfaces() || !(toMovie || previewOn)) return;
   PwRenderProgress* progress = frameInfo.progress;
   if (progress) progress->push("Vectorizing...");
+  polygons_.clear();
+  if (!source->BuildPolygons(polygons_)) {
+    if (progress) progress->pop();
+    return;
+  }
   // Farthest first; faces of equal depth keep their mesh order, so the
   // same scene always gives the same file.
   std::stable_sort(polygons_.begin(), polygons_.end(),
@@ -106,7 +102,7 @@ void PwVectorFormatSWF::BeginSurfaces() {
 }
 
 void PwVectorFormatSWF::EndObject() {
-  havePolygons_ = false;
+  surfaces_ = nullptr;
   polygons_.clear();
 }
 

@@ -49,7 +49,7 @@ class PwVectorFormatSWF final : public PwVectorFormat {
   swf::Movie movie_;
   bool movieOpen_ = false;       // the movie has begun (its file is open)
   bool idsReported_ = false;     // the out-of-ids message was shown
-  bool havePolygons_ = false;  // polygons_ holds the current object's surfaces
+  PwVectorSurfaceSource* surfaces_ = nullptr;  // the current object's, from BeginObject to EndObject
   std::vector<PwVectorPolygonRecord> polygons_;
   std::vector<swf::Point> points_;
   std::vector<DashInterval> dashes_;

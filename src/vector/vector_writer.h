@@ -92,7 +92,9 @@ struct PwVectorObject {
   std::string_view nodeName;
   std::string_view styleName;
   int index = 0;                              // position in the frame's draw order
-  PwVectorSurfaceSource* surfaces = nullptr;  // for writers that draw surfaces by themselves
+  // For writers that draw surfaces by themselves; good until the object's
+  // EndObject returns.
+  PwVectorSurfaceSource* surfaces = nullptr;
 };
 
 class PwVectorFormat {

@@ -2,14 +2,22 @@
 """Renders a frame to AI and DXF, opens each file in a real reader and
 compares the reader's picture with the raster render of the same frame.
 
-Usage: check_vector_readers.py PENWRIGHT SCENE WORKDIR [extra render args...]
+Usage: check_vector_readers.py PENWRIGHT SCENE WORKDIR [--fills] [extra render args...]
 
 AI: Ghostscript (with the operator prolog in tests/support) draws the file at
 one point per pixel. DXF: ezdxf reads it, its audit must find no errors, and
 its drawing add-on renders it through matplotlib onto the image's pixel grid.
 Line pixels must agree within 2 pixels with an F1 score of at least 0.95
 (lines-only pictures for DXF, whose format has no fills by default).
+
+With --fills (for a scene whose surfaces are one flat colour per object, so
+that flat vector polygons can look like the raster at all) the fill colours
+are checked too: points deep inside the raster's flat regions, away from
+every line and edge, must have the raster's colour in Ghostscript's picture
+of the AI file and in the player's picture of the SWF file (the Flash player
+in headless Chromium, tests/support/swf_player).
 """
+import json
 import os
 import subprocess
 import sys
@@ -22,8 +30,21 @@ import matplotlib.pyplot as plt
 
 TOLERANCE = 2  # pixels a reader's line may sit off the raster's
 MIN_F1 = 0.95
+# A fill sample stands this many pixels clear of any colour change in the
+# raster: past the line's half width, its antialiasing and the 2 pixels a
+# reader's line may be off.
+FILL_CLEARANCE = 6
+# A flat region's pixels differ by at most this much (0..1 per channel).
+FLAT = 2.5 / 255
+# Largest channel difference of a matching fill sample: the vector colour is
+# the 16-bit colour cut to the file's precision (8 bits in SWF, a truncation
+# where the raster rounds) and converted back by the reader.
+FILL_TOLERANCE = 4.5 / 255
+FILL_SAMPLES = 24  # at most, spread over the flat regions
+MIN_FILL_SAMPLES = 4
 HERE = os.path.dirname(os.path.abspath(__file__))
 PROLOG = os.path.join(HERE, "..", "support", "ai_prolog.ps")
+PLAYER = os.path.join(HERE, "..", "support", "swf_player", "play.js")
 
 
 def run(cmd):
@@ -33,12 +54,84 @@ def run(cmd):
     return r
 
 
-def dark(path):
+def rgb(path):
     img = mpimg.imread(path)
     if img.dtype != np.float32 and img.dtype != np.float64:
         img = img / 255.0
-    lum = img[..., :3].mean(axis=2)
-    return lum < 0.6
+    img = img.astype(np.float64)
+    if img.ndim == 2:
+        img = np.stack([img] * 3, axis=2)
+    if img.shape[2] == 4:  # over white, as a viewer shows it
+        img = img[..., :3] * img[..., 3:] + (1.0 - img[..., 3:])
+    return img[..., :3]
+
+
+def dark(path):
+    return rgb(path).mean(axis=2) < 0.6
+
+
+def fill_samples(img, background):
+    """Points of flat, non-background colour with nothing but that colour
+    within FILL_CLEARANCE pixels, spread over the picture: a grid of
+    candidates, then an even share of each colour's candidates, so that
+    every flat-coloured object gets some."""
+    h, w, _ = img.shape
+    r = FILL_CLEARANCE
+    flat = np.ones((h, w), dtype=bool)
+    for dy in range(-r, r + 1):
+        for dx in range(-r, r + 1):
+            if dx * dx + dy * dy > r * r:
+                continue
+            shifted = np.roll(np.roll(img, dy, axis=0), dx, axis=1)
+            flat &= np.abs(shifted - img).max(axis=2) <= FLAT
+    flat[:r, :] = flat[-r:, :] = False
+    flat[:, :r] = flat[:, -r:] = False
+    flat &= np.abs(img - np.asarray(background)).max(axis=2) > 8 / 255
+    step = 7
+    by_colour = {}
+    for y in range(0, h, step):
+        for x in range(0, w, step):
+            if flat[y, x]:
+                key = tuple(np.round(img[y, x] * 255).astype(int) // 4)
+                by_colour.setdefault(key, []).append((x, y))
+    picked = []
+    groups = sorted(by_colour.values(), key=len, reverse=True)
+    share = max(1, FILL_SAMPLES // max(1, len(groups)))
+    for points in groups:
+        n = min(share, len(points))
+        picked += [points[int((i + 0.5) * len(points) / n)] for i in range(n)]
+    return picked[:FILL_SAMPLES]
+
+
+def check_fills(name, raster, candidate, samples):
+    worst = 0.0
+    bad = []
+    for x, y in samples:
+        a, b = raster[y, x], candidate[y, x]
+        d = float(np.abs(a - b).max())
+        worst = max(worst, d)
+        if d > FILL_TOLERANCE:
+            bad.append((x, y, tuple(np.round(a * 255).astype(int)), tuple(np.round(b * 255).astype(int))))
+    print("%s fills: %d samples, largest difference %.1f/255 (tolerance %.1f)" %
+          (name, len(samples), worst * 255, FILL_TOLERANCE * 255))
+    for x, y, a, b in bad[:8]:
+        print("   at %d,%d raster %s, %s %s" % (x, y, a, name, b))
+    return not bad
+
+
+def play_swf(movie, out_dir):
+    """The player's picture of the movie's first frame, or None when the
+    browser cannot start here (reported as a skip)."""
+    r = subprocess.run(["node", PLAYER, movie, out_dir, "0"], capture_output=True, text=True, timeout=240)
+    if r.returncode == 77:
+        print("SWF: SKIPPED, the browser cannot start on this machine (%s)" % r.stderr.strip())
+        return None
+    if r.returncode != 0:
+        sys.exit("the player failed (exit %d)\n%s%s" % (r.returncode, r.stdout, r.stderr))
+    meta = json.loads(r.stdout.strip().splitlines()[-1])
+    if meta.get("frames") != 1:
+        sys.exit("the player sees %s frames in a one-frame movie" % meta.get("frames"))
+    return os.path.join(out_dir, "frame_0.png")
 
 
 def dilate(mask, r):
@@ -60,6 +153,8 @@ def f1(reference, candidate):
 def main():
     penwright, scene, work = sys.argv[1:4]
     extra = sys.argv[4:]
+    fills = "--fills" in extra
+    extra = [a for a in extra if a != "--fills"]
     os.makedirs(work, exist_ok=True)
     common = [penwright, "-q", "render", scene, "--frame", "0", "--background", "1,1,1"] + extra
     raster = os.path.join(work, "raster.png")
@@ -121,7 +216,31 @@ def main():
     score, p, r = f1(dark(raster), dark(dxf_png))
     print("DXF F1 %.3f (precision %.3f, recall %.3f), %d entities" % (score, p, r, len(doc.modelspace())))
     ok = ok and score >= MIN_F1
-    sys.exit(0 if ok else 1)
+
+    skipped = False
+    if fills:
+        # The surfaces with their lines, as drawn: samples keep clear of the lines.
+        shaded = os.path.join(work, "raster_shaded.png")
+        run(common + ["-o", shaded])
+        reference = rgb(shaded)
+        samples = fill_samples(reference, (1.0, 1.0, 1.0))
+        colours = len({tuple(np.round(reference[y, x] * 255).astype(int)) for x, y in samples})
+        print("fill samples: %d points in %d colours" % (len(samples), colours))
+        if len(samples) < MIN_FILL_SAMPLES:
+            print("too few flat interior points to sample (%d, want %d)" % (len(samples), MIN_FILL_SAMPLES))
+            ok = False
+        ok = check_fills("AI", reference, rgb(os.path.join(work, "frame_ai_filled.png")), samples) and ok
+        swf = os.path.join(work, "frame.swf")
+        run(common + ["--mode", "vector", "--format", "swf", "-o", swf])
+        shot = play_swf(swf, os.path.join(work, "player"))
+        if shot is None:
+            skipped = True
+        else:
+            played = rgb(shot)
+            if played.shape != reference.shape:
+                sys.exit("the player's picture is %s, the raster %s" % (played.shape, reference.shape))
+            ok = check_fills("SWF", reference, played, samples) and ok
+    sys.exit(1 if not ok else 77 if skipped else 0)
 
 
 if __name__ == "__main__":

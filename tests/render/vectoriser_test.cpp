@@ -5,7 +5,10 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <clocale>
+#include <cmath>
+#include <memory>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -14,12 +17,15 @@
 
 #include "frame/instance.h"
 #include "host/refs/reference.h"
+#include "host/scene/light.h"
 #include "host/services/interface.h"
 #include "host/shading/mtl.h"
 #include "render/render_run.h"
 #include "render/vector_output_settings.h"
 #include "render/vectoriser.h"
+#include "vector/vector_format_swf.h"
 #include "vector/vector_params_ai.h"
+#include "vector/vector_params_swf.h"
 
 using namespace pw;
 namespace fs = std::filesystem;
@@ -47,6 +53,31 @@ class SidedMtl final : public host::Mtl {
   int NumSubMtls() override { return subs; }
   host::Class_ID ClassID() const override { return {0x1234, 0x5678}; }
   std::string GetClassName() const override { return "SidedMtl"; }
+};
+
+// One diffuse colour for everything; counts lookups.
+class DiffuseMtl final : public host::Mtl {
+ public:
+  explicit DiffuseMtl(host::Color c) : diffuse_(c) {}
+  int lookups = 0;
+  host::Color GetAmbient(int, bool) override { return {}; }
+  host::Color GetDiffuse(int, bool) override {
+    ++lookups;
+    return diffuse_;
+  }
+  host::Color GetSpecular(int, bool) override { return {}; }
+  float GetShininess(int, bool) override { return 0; }
+  float GetShinStr(int, bool) override { return 0; }
+  float GetXParency(int, bool) override { return 0; }
+  void SetAmbient(const host::Color&, host::TimeValue) override {}
+  void SetDiffuse(const host::Color&, host::TimeValue) override {}
+  void SetSpecular(const host::Color&, host::TimeValue) override {}
+  void SetShininess(float, host::TimeValue) override {}
+  host::Class_ID ClassID() const override { return {0x1234, 0x5679}; }
+  std::string GetClassName() const override { return "DiffuseMtl"; }
+
+ private:
+  host::Color diffuse_;
 };
 
 std::string ReadAll(const fs::path& p) {
@@ -92,6 +123,34 @@ struct Fixture {
     f.faceFlags = flags;
     f.flags = static_cast<std::uint32_t>(matId) << kFaceMatIdShift;
     inst.mesh.faces.push_back(f);
+  }
+  // A face whose camera-space normal leans `degrees` from the view axis
+  // (towards -y), at screen x0.
+  void AddTiltedFace(float degrees, float x0) {
+    const float t = degrees * 3.14159265f / 180.0f;
+    const float ax = x0, ay = 10, az = -5;
+    const float p[3][3] = {{ax, ay, az}, {ax + 5, ay, az}, {ax, ay + 10 * std::cos(t), az + 10 * std::sin(t)}};
+    MeshFace f;
+    for (int i = 0; i < 3; ++i) {
+      inst.mesh.verts.push_back({p[i][0], p[i][1], p[i][2], p[i][0], p[i][1]});
+      f.v[i] = static_cast<std::uint32_t>(inst.mesh.verts.size() - 1);
+    }
+    f.faceFlags = FaceFront;
+    inst.mesh.faces.push_back(f);
+  }
+  // The operands of every line ending in `op` (" k" fills), in file order.
+  std::vector<std::vector<double>> Operands(const std::string& text, const std::string& op) {
+    std::vector<std::vector<double>> out;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line, '\r')) {
+      if (line.size() <= op.size() || line.compare(line.size() - op.size(), op.size(), op) != 0) continue;
+      std::istringstream words(line.substr(0, line.size() - op.size()));
+      std::vector<double> v;
+      for (double d; words >> d;) v.push_back(d);
+      out.push_back(v);
+    }
+    return out;
   }
   // Polygon start points ("x y m") in file order.
   std::vector<std::string> Moves(const std::string& text) {
@@ -170,6 +229,98 @@ TEST(Vectoriser, ColoursAreFetchedAgainOnlyWhenSubMaterialOrSideChanges) {
   fx.run.params.force2Side = false;
   PwVectoriser::BuildPolygons(fx.run, fx.inst, false, polygons);
   EXPECT_EQ(polygons.size(), 3u);
+}
+
+// A directional light from the viewer: a face turned 60 degrees from it gets
+// half the light of a face square to it (Lambert's cosine), per channel of
+// diffuse colour times light colour, and a face turned away gets none. Read
+// back from the written file's process colours (r = (1 - C)(1 - K)).
+TEST(Vectoriser, FacettedShadingFollowsTheCosineOfTheLightAngle) {
+  Fixture fx;
+  PwVectorFormatParamsAI o;
+  o.lines = false;
+  o.groupSurface = o.groupTogether = false;
+  o.shading = static_cast<std::int32_t>(PwAIShading::Facetted);
+  fx.settings.vectorFormatOptions = o.Clone();
+  auto* mtl = new DiffuseMtl(host::Color(0.8f, 0.6f, 0.4f));
+  host::RefHolder holdMtl(mtl);
+  fx.inst.setMaterial(mtl);
+  auto* light = new host::GenLight(host::DIRECT_LGT);
+  host::RefHolder holdLight(light);
+  light->SetRGBColor(0, host::Color(1.0f, 0.5f, 0.25f));
+  std::unique_ptr<host::ObjLightDesc> desc = light->CreateLightDesc(nullptr);
+  ASSERT_EQ(desc->Update(0, host::RendContext{}, nullptr, false, false), 1);
+  desc->UpdateViewDepParams(host::Matrix3());  // the camera is the world: the light shines along -z
+  fx.run.lights.entries.push_back({nullptr, std::move(desc)});
+  // Nearer as they turn, so they are written in this order.
+  fx.AddTiltedFace(0, 10);
+  fx.AddTiltedFace(60, 30);
+  fx.AddTiltedFace(100, 50);
+
+  PwVectoriser v;
+  ASSERT_TRUE(v.Open(fx.run));
+  ASSERT_TRUE(v.BeginFrame(fx.run, nullptr));
+  v.BeginObject(fx.run, fx.inst);
+  ASSERT_TRUE(v.DrawObjectSurfaces(fx.run, fx.inst));
+  v.EndObject(fx.run, fx.inst);
+  ASSERT_TRUE(v.EndFrame(fx.run));
+  v.Finish(fx.run);
+
+  const std::string text = ReadAll(fx.dir / "plate.ai");
+  const auto fills = fx.Operands(text, " k");
+  ASSERT_EQ(fills.size(), 4u) << text;  // the header's black, then one per face
+  std::vector<std::array<double, 3>> rgb;
+  for (std::size_t i = 1; i < fills.size(); ++i) {
+    ASSERT_EQ(fills[i].size(), 4u);
+    const double k = fills[i][3];
+    rgb.push_back({(1 - fills[i][0]) * (1 - k), (1 - fills[i][1]) * (1 - k), (1 - fills[i][2]) * (1 - k)});
+  }
+  // 16-bit colours written with six decimals.
+  constexpr double kEps = 3e-5;
+  const double lit[3] = {0.8 * 1.0, 0.6 * 0.5, 0.4 * 0.25};
+  for (int c = 0; c < 3; ++c) {
+    EXPECT_NEAR(rgb[0][static_cast<std::size_t>(c)], lit[c], kEps) << "channel " << c;
+    EXPECT_NEAR(rgb[1][static_cast<std::size_t>(c)], 0.5 * lit[c], kEps) << "channel " << c;
+    EXPECT_NEAR(rgb[2][static_cast<std::size_t>(c)], 0.0, kEps) << "channel " << c;
+  }
+}
+
+// The Flash writer builds an object's polygons itself, from a source that
+// stays good until the object ends: an object whose surface is not drawn
+// costs no polygons at all, one that is drawn gets them all.
+TEST(Vectoriser, FlashWriterBuildsPolygonsOnlyForDrawnSurfaces) {
+  Fixture fx;
+  fx.settings.vectorFormatIndex = 2;
+  fx.settings.vectorFileName = (fx.dir / "movie.swf").string();
+  PwVectorFormatParamsSWF o;
+  o.lines = false;
+  fx.settings.vectorFormatOptions = o.Clone();
+  auto* mtl = new DiffuseMtl(host::Color(1.0f, 0.0f, 0.0f));
+  host::RefHolder holdMtl(mtl);
+  fx.inst.setMaterial(mtl);
+  fx.AddFace(-5, 10, FaceFront);
+  fx.AddFace(-6, 20, FaceFront);
+
+  PwVectoriser v;
+  ASSERT_TRUE(v.Open(fx.run));
+  ASSERT_TRUE(v.BeginFrame(fx.run, nullptr));
+  auto* swf = dynamic_cast<PwVectorFormatSWF*>(v.Writer());
+  ASSERT_NE(swf, nullptr);
+  // A style without a surface: no surface calls come.
+  v.BeginObject(fx.run, fx.inst);
+  v.EndObject(fx.run, fx.inst);
+  EXPECT_EQ(mtl->lookups, 0);
+  EXPECT_EQ(v.PolygonCount(), 0);
+  // Drawn: the polygons are built when the surfaces come, after BeginObject.
+  v.BeginObject(fx.run, fx.inst);
+  ASSERT_TRUE(v.WantsSurfaces());
+  ASSERT_TRUE(v.DrawObjectSurfaces(fx.run, fx.inst));
+  v.EndObject(fx.run, fx.inst);
+  EXPECT_EQ(v.PolygonCount(), 2);
+  EXPECT_EQ(swf->Movie().PolygonCount(), 2u);
+  ASSERT_TRUE(v.EndFrame(fx.run));
+  v.Finish(fx.run);
+  EXPECT_GT(fs::file_size(fx.dir / "movie.swf"), 0u);
 }
 
 TEST(Vectoriser, OpenRefusesMissingNamesAsksBeforeReplacingAndKeepsTheOldFileOnAbandon) {

@@ -23,7 +23,9 @@ namespace {
 class FakeSurfaces : public PwVectorSurfaceSource {
  public:
   std::vector<PwVectorPolygonRecord> polygons;
+  int calls = 0;
   bool BuildPolygons(std::vector<PwVectorPolygonRecord>& out) override {
+    ++calls;
     out = polygons;
     return true;
   }
@@ -175,8 +177,10 @@ TEST_F(SwfWriter, DashesAreCutIntoPieces) {
 }
 
 TEST_F(SwfWriter, SurfacesOnlyForObjectsThatAskForThem) {
-  // The source lives only during BeginObject; an object whose style draws no
-  // surface gets no BeginSurfaces and must leave no shape behind.
+  // The source is good from BeginObject to EndObject. An object whose style
+  // draws no surface gets no BeginSurfaces: its polygons are never built and
+  // it leaves no shape behind. (Under the address sanitizer, freeing each
+  // source right after EndObject also catches a writer that keeps it longer.)
   PwVectorFormatSWF w;
   w.SetParameters(PwVectorFormatParamsSWF{});
   w.BeginSequence();
@@ -190,12 +194,15 @@ TEST_F(SwfWriter, SurfacesOnlyForObjectsThatAskForThem) {
     PwVectorObject object;
     object.surfaces = src.get();
     w.BeginObject(object);
-    src.reset();
     if (i == 1) {
       w.BeginSurfaces();
       w.EndSurfaces();
     }
+    w.BeginLines();
+    w.EndLines();
     w.EndObject();
+    EXPECT_EQ(src->calls, i) << "object " << i;
+    src.reset();
   }
   ASSERT_TRUE(w.EndFrame());
   ASSERT_TRUE(w.EndSequence());
