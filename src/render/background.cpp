@@ -83,7 +83,7 @@ host::BMM_Color_64 backgroundPixel(const host::Color& c) {
 
 void storePixel(PwPixelBuffer& buffer, PwBackgroundImage& image, std::size_t i, host::BMM_Color_64 c) {
   image.pixels[i] = c;
-  buffer.pixels[i] = backgroundRecord(c.r, c.g, c.b);
+  if (!buffer.pixels.empty()) buffer.pixels[i] = backgroundRecord(c.r, c.g, c.b);
 }
 
 bool fillFromMap(PwPixelBuffer& buffer, PwBackgroundImage& image, const PwBackgroundSource& source,
@@ -100,7 +100,9 @@ bool fillFromMap(PwPixelBuffer& buffer, PwBackgroundImage& image, const PwBackgr
       // Spherical environments read the direction through the pixel.
       sc.view = viewDirection(source.projection, sc.screenX, sc.screenY);
       const host::AColor c = source.environmentMap->EvalColor(sc);
-      storePixel(buffer, image, buffer.index(x, y), backgroundPixel({c.r, c.g, c.b}));
+      const std::size_t i = static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) +
+                            static_cast<std::size_t>(x);
+      storePixel(buffer, image, i, backgroundPixel({c.r, c.g, c.b}));
     }
     progress.update(static_cast<double>(y + 1) / image.height);
     if (progress.cancelled()) return false;
@@ -113,13 +115,19 @@ bool fillFromMap(PwPixelBuffer& buffer, PwBackgroundImage& image, const PwBackgr
 bool prepareBackground(PwPixelBuffer& buffer, PwBackgroundImage& image, const PwBackgroundSource& source,
                        PwRenderProgress& progress) {
   progress.push("Preparing Background");
-  image.width = buffer.width;
-  image.height = buffer.height;
-  try {
-    image.pixels.resize(buffer.pixels.size());
-  } catch (const std::bad_alloc&) {
-    image.width = image.height = 0;
-    return false;
+  const bool hasBuffer = buffer.width > 0 && buffer.height > 0;
+  image.width = hasBuffer ? buffer.width : std::max(source.width, 0);
+  image.height = hasBuffer ? buffer.height : std::max(source.height, 0);
+  image.colour = backgroundPixel(source.colour);
+  if (source.environmentMap) {
+    try {
+      image.pixels.resize(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height));
+    } catch (const std::bad_alloc&) {
+      image.width = image.height = 0;
+      return false;
+    }
+  } else {
+    std::vector<host::BMM_Color_64>().swap(image.pixels);
   }
   buffer.freePool();
 
@@ -127,8 +135,7 @@ bool prepareBackground(PwPixelBuffer& buffer, PwBackgroundImage& image, const Pw
   if (source.environmentMap) {
     ok = fillFromMap(buffer, image, source, progress);
   } else {
-    const host::BMM_Color_64 c = backgroundPixel(source.colour);
-    std::fill(image.pixels.begin(), image.pixels.end(), c);
+    const host::BMM_Color_64 c = image.colour;
     std::fill(buffer.pixels.begin(), buffer.pixels.end(), backgroundRecord(c.r, c.g, c.b));
   }
   if (!ok) return false;
