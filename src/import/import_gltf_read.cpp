@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <string_view>
 
 #include "host/io/whole_file.h"
 #include "import/import_gltf_doc.h"
@@ -672,6 +673,12 @@ bool ReadGltf(const std::string& path, GltfDoc& doc, std::string* error) {
   }
   if (!ok) {
     std::string first = err.substr(0, err.find('\n'));
+    // The parser's "File read error : PATH : WHY" in our words.
+    constexpr std::string_view kReadError = "File read error : ";
+    if (first.rfind(kReadError, 0) == 0)
+      if (const std::size_t sep = first.find(" : ", kReadError.size()); sep != std::string::npos)
+        first = "a file it names cannot be read: '" + first.substr(kReadError.size(), sep - kReadError.size()) +
+                "': " + first.substr(sep + 3);
     *error = path + ": " + (first.empty() ? std::string("not a readable glTF file") : first);
     return false;
   }
