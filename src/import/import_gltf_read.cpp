@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <string_view>
 
 #include "host/io/whole_file.h"
 #include "import/import_gltf_doc.h"
@@ -474,9 +475,13 @@ bool ReadNodes(const Model& m, GltfDoc& doc, std::string* error, const std::stri
     GltfNode& out = doc.nodes[i];
     const std::string place = file + ": " + Index("nodes", i);
     out.name = src.name;
-    auto check = [&](int v, std::size_t size, const char* what) {
-      if (v >= static_cast<int>(size)) {
-        *error = place + "." + what + ": " + std::to_string(v) + " does not exist";
+    // -1 is the parser's "none" for a mesh or camera; a light named at all
+    // must exist.
+    auto check = [&](int v, std::size_t size, const char* what, int lowest = -1) {
+      if (v < lowest || v >= static_cast<int>(size)) {
+        *error = place + "." + what + ": " + std::to_string(v) + " does not exist" +
+                 (size == 0 ? std::string(" (the file has none)")
+                            : " (the file has 0 to " + std::to_string(size - 1) + ")");
         return false;
       }
       return true;
@@ -486,7 +491,7 @@ bool ReadNodes(const Model& m, GltfDoc& doc, std::string* error, const std::stri
     out.camera = src.camera;
     if (auto it = src.extensions.find("KHR_lights_punctual"); it != src.extensions.end() && it->second.Has("light")) {
       out.light = it->second.Get("light").GetNumberAsInt();
-      if (out.light < 0 || !check(out.light, m.lights.size(), "extensions.KHR_lights_punctual.light")) return false;
+      if (!check(out.light, m.lights.size(), "extensions.KHR_lights_punctual.light", 0)) return false;
     }
     for (int c : src.children) {
       if (c < 0 || c >= count) {
@@ -608,6 +613,38 @@ bool ReadAnimations(const Model& m, AccessorReader& acc, GltfDoc& doc, std::stri
   return true;
 }
 
+// The parser's file access, ours: the files a model names (buffers,
+// images) are as untrusted as the model, so a folder, a pipe or a device is
+// refused before the parser sizes a buffer after it, and paths are taken as
+// written (no expansion of '~' or variables).
+bool ModelFileExists(const std::string& path, void*) {
+  std::error_code ec;
+  return fs::exists(path, ec);
+}
+
+std::string ModelFilePath(const std::string& path, void*) { return path; }
+
+bool ReadModelFile(std::vector<unsigned char>* out, std::string* err, const std::string& path, void*) {
+  std::uint64_t size = 0;
+  if (std::string why = InputFileProblem(path, kMaxInputFileBytes, &size); !why.empty()) {
+    if (err) *err = why;
+    return false;
+  }
+  std::string bytes;
+  std::string why;
+  if (!ReadWholeFile(path, bytes, &why)) {
+    if (err) *err = why;
+    return false;
+  }
+  out->assign(bytes.begin(), bytes.end());
+  return true;
+}
+
+bool RefuseWrite(std::string* err, const std::string&, const std::vector<unsigned char>&, void*) {
+  if (err) *err = "the reader writes no files";
+  return false;
+}
+
 }  // namespace
 
 bool ReadGltf(const std::string& path, GltfDoc& doc, std::string* error) {
@@ -618,6 +655,7 @@ bool ReadGltf(const std::string& path, GltfDoc& doc, std::string* error) {
     return false;
   }
   tinygltf::TinyGLTF loader;
+  loader.SetFsCallbacks({&ModelFileExists, &ModelFilePath, &ReadModelFile, &RefuseWrite, nullptr});
   Model model;
   std::string err, warn;
   const std::string folder = fs::path(path).parent_path().string();
@@ -635,6 +673,12 @@ bool ReadGltf(const std::string& path, GltfDoc& doc, std::string* error) {
   }
   if (!ok) {
     std::string first = err.substr(0, err.find('\n'));
+    // The parser's "File read error : PATH : WHY" in our words.
+    constexpr std::string_view kReadError = "File read error : ";
+    if (first.rfind(kReadError, 0) == 0)
+      if (const std::size_t sep = first.find(" : ", kReadError.size()); sep != std::string::npos)
+        first = "a file it names cannot be read: '" + first.substr(kReadError.size(), sep - kReadError.size()) +
+                "': " + first.substr(sep + 3);
     *error = path + ": " + (first.empty() ? std::string("not a readable glTF file") : first);
     return false;
   }

@@ -16,6 +16,7 @@
 #include "import/import_axes.h"
 #include "host/io/whole_file.h"
 #include "import/import_names.h"
+#include "import/import_mtl_check.h"
 #include "import/import_obj_scan.h"
 #include "import/import_polymesh.h"
 #include "host/services/interface.h"
@@ -39,6 +40,23 @@ class MemoryBuf : public std::streambuf {
   explicit MemoryBuf(std::string& text) { setg(text.data(), text.data(), text.data() + text.size()); }
 };
 
+// Puts back what a checked MTL line should have given, or the parser's
+// default where no good line was left.
+void ApplyFix(const MtlValueFix& fix, tinyobj::material_t& m) {
+  auto colour = [&](tinyobj::real_t* c) {
+    for (int i = 0; i < 3; ++i) c[i] = fix.present ? fix.value[i] : 0.0f;
+  };
+  switch (fix.key) {
+    case MtlKey::Ka: colour(m.ambient); break;
+    case MtlKey::Kd: colour(m.diffuse); break;
+    case MtlKey::Ks: colour(m.specular); break;
+    case MtlKey::Ke: colour(m.emission); break;
+    case MtlKey::D: m.dissolve = fix.present ? fix.value[0] : 1.0f; break;
+    case MtlKey::Tr: m.dissolve = fix.present ? 1.0f - fix.value[0] : 1.0f; break;
+    case MtlKey::Ns: m.shininess = fix.present ? fix.value[0] : 1.0f; break;
+  }
+}
+
 // Reads MTL libraries from the OBJ file's folder and remembers which
 // library each material came from (texture paths are relative to it).
 class MtlReader : public tinyobj::MaterialReader {
@@ -48,12 +66,25 @@ class MtlReader : public tinyobj::MaterialReader {
   bool operator()(const std::string& name, std::vector<tinyobj::material_t>* materials,
                   std::map<std::string, int>* matMap, std::string* warn, std::string* err) override {
     fs::path path = folder_ / name;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string text, why;
+    std::error_code ec;
+    if (!fs::exists(path, ec)) {
       missing.push_back(name);
       return false;
     }
+    // A folder, pipe or device named as a library is refused unopened.
+    if (!ReadWholeFile(path.string(), text, &why)) {
+      WarningText(why);
+      return false;
+    }
+    const MtlCheck check = CheckMtlText(text, path.string());
+    for (const std::string& w : check.warnings) WarningText(w);
+    const std::size_t first = materials->size();
+    std::istringstream in(std::move(text));
     tinyobj::LoadMtl(matMap, materials, &in, warn, err);
+    // The parser keeps one material per named "newmtl", in file order.
+    if (materials->size() - first == check.materials)
+      for (const MtlValueFix& fix : check.fixes) ApplyFix(fix, (*materials)[first + fix.material]);
     sources.resize(materials->size(), path);
     return true;
   }

@@ -43,7 +43,8 @@ bool Validate(const PolyMesh& in, PolyMeshReport& report) {
 // The polygon's corners (numbers within the polygon) without repeats in a
 // row, the last corner counting as before the first. Also says whether any
 // vertex appears twice at all.
-void DistinctCorners(const std::uint32_t* idx, std::uint32_t n, std::vector<std::uint32_t>& keep, bool* repeated) {
+void DistinctCorners(const std::uint32_t* idx, std::uint32_t n, std::vector<std::uint32_t>& keep,
+                     std::vector<std::uint32_t>& sorted, bool* repeated) {
   keep.clear();
   for (std::uint32_t i = 0; i < n; ++i)
     if (keep.empty() || idx[keep.back()] != idx[i]) keep.push_back(i);
@@ -52,12 +53,19 @@ void DistinctCorners(const std::uint32_t* idx, std::uint32_t n, std::vector<std:
   if (*repeated || n <= 3) return;
   // Repeats apart from each other (keyhole bridges) stay in the outline but
   // are still worth a word to the user.
-  for (std::uint32_t a = 0; a < n && !*repeated; ++a)
-    for (std::uint32_t b = a + 1; b < n; ++b)
-      if (idx[a] == idx[b]) {
-        *repeated = true;
-        break;
-      }
+  constexpr std::uint32_t kComparedDirectly = 32;
+  if (n <= kComparedDirectly) {
+    for (std::uint32_t a = 0; a < n && !*repeated; ++a)
+      for (std::uint32_t b = a + 1; b < n; ++b)
+        if (idx[a] == idx[b]) {
+          *repeated = true;
+          break;
+        }
+    return;
+  }
+  sorted.assign(idx, idx + n);
+  std::sort(sorted.begin(), sorted.end());
+  *repeated = std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end();
 }
 
 struct Builder {
@@ -65,7 +73,7 @@ struct Builder {
   PolyMeshReport& report;
   std::vector<Face> faces;
   std::vector<TVFace> tvFaces;
-  std::vector<std::uint32_t> keep;
+  std::vector<std::uint32_t> keep, sorted;
   std::vector<Point3> outline;
   std::vector<PolygonTriangle> tris;
   PolygonScratch scratch;
@@ -92,7 +100,7 @@ struct Builder {
       return;
     }
     bool repeated = false;
-    DistinctCorners(in.corners.data() + start, n, keep, &repeated);
+    DistinctCorners(in.corners.data() + start, n, keep, sorted, &repeated);
     if (repeated) report.Add({PolyIssueKind::RepeatedVertex, f, start});
     if (keep.size() < 3) {
       // Nothing to cut: the face stays, flat, for the renderer to ignore.
@@ -127,7 +135,7 @@ bool BuildTriMesh(const PolyMesh& in, Mesh& out, PolyMeshReport& report) {
   out.clear();
   if (!Validate(in, report)) return false;
 
-  Builder b{in, report, {}, {}, {}, {}, {}, {}};
+  Builder b{in, report, {}, {}, {}, {}, {}, {}, {}};
   b.faces.reserve(in.corners.size() >= 2 * static_cast<std::size_t>(in.NumPolygons())
                       ? in.corners.size() - 2 * static_cast<std::size_t>(in.NumPolygons())
                       : 0);

@@ -36,39 +36,66 @@ struct Neighbour {
   bool smooth;
 };
 
+// An edge shared by up to this many faces joins every two of them; one
+// shared by more (a fan of fins, copies of one surface) joins each face
+// only to the next in file order, so neighbours stay a handful per face and
+// the work linear in the faces, whatever the topology.
+constexpr std::size_t kFullyJoinedEdgeFaces = 8;
+
 // Offsets + data: the faces sharing an edge with each face.
 struct FaceAdjacency {
   std::vector<std::uint32_t> start;
   std::vector<Neighbour> data;
   int hardPairs = 0;
 
-  void Build(std::span<const std::uint32_t> cv, std::span<const Point3> cn, const VertexCorners& vc,
-             const SameNormal& same) {
+  void Build(std::span<const std::uint32_t> cv, std::span<const Point3> cn, const SameNormal& same) {
     const auto numFaces = static_cast<std::uint32_t>(cv.size() / 3);
+    struct Side {
+      std::uint64_t key;     // the edge's two vertices, smaller first
+      std::uint32_t corner;  // 3 * face + edge: the edge runs from this corner to the next
+    };
+    std::vector<Side> sides;
+    sides.reserve(cv.size());
+    for (std::uint32_t c = 0; c < cv.size(); ++c) {
+      std::uint32_t a = cv[c], b = cv[Next(c)];
+      if (a == b) continue;
+      if (a > b) std::swap(a, b);
+      sides.push_back({(std::uint64_t{a} << 32) | b, c});
+    }
+    std::sort(sides.begin(), sides.end(),
+              [](const Side& x, const Side& y) { return x.key != y.key ? x.key < y.key : x.corner < y.corner; });
+
     struct Pair {
       std::uint32_t f, g;
+      std::uint32_t edge;  // f's edge, 0..2
       bool smooth;
     };
     std::vector<Pair> pairs;
-    for (std::uint32_t f = 0; f < numFaces; ++f) {
-      for (std::uint32_t e = 0; e < 3; ++e) {
-        const std::uint32_t ca = 3 * f + e, cb = 3 * f + (e + 1) % 3;
-        const std::uint32_t a = cv[ca], b = cv[cb];
-        if (a == b) continue;
-        for (std::uint32_t i = vc.start[a]; i < vc.start[a + 1]; ++i) {
-          const std::uint32_t ga = vc.corners[i], g = ga / 3;
-          if (g <= f) continue;
-          for (std::uint32_t k = 0; k < 3; ++k) {
-            const std::uint32_t gb = 3 * g + k;
-            if (cv[gb] != b) continue;
-            const bool smooth = same(cn[ca], cn[ga]) && same(cn[cb], cn[gb]);
-            pairs.push_back({f, g, smooth});
-            hardPairs += smooth ? 0 : 1;
-            break;
-          }
-        }
+    auto join = [&](const Side& x, const Side& y) {
+      const std::uint32_t f = x.corner / 3, g = y.corner / 3;
+      if (f == g) return;
+      const std::uint32_t a = cv[x.corner], b = cv[Next(x.corner)];
+      const std::uint32_t ga = CornerAt(cv, y.corner, a), gb = CornerAt(cv, y.corner, b);
+      const bool smooth = same(cn[x.corner], cn[ga]) && same(cn[Next(x.corner)], cn[gb]);
+      pairs.push_back({f, g, x.corner % 3, smooth});
+      hardPairs += smooth ? 0 : 1;
+    };
+    for (std::size_t i = 0; i < sides.size();) {
+      std::size_t j = i;
+      while (j < sides.size() && sides[j].key == sides[i].key) ++j;
+      if (j - i <= kFullyJoinedEdgeFaces) {
+        for (std::size_t x = i; x < j; ++x)
+          for (std::size_t y = x + 1; y < j; ++y) join(sides[x], sides[y]);
+      } else {
+        for (std::size_t x = i; x + 1 < j; ++x) join(sides[x], sides[x + 1]);
       }
+      i = j;
     }
+    // Each face's neighbours in the order of its edges, then of the faces.
+    std::sort(pairs.begin(), pairs.end(), [](const Pair& x, const Pair& y) {
+      return x.f != y.f ? x.f < y.f : x.edge != y.edge ? x.edge < y.edge : x.g < y.g;
+    });
+
     start.assign(numFaces + 1, 0);
     for (const Pair& p : pairs) {
       ++start[p.f + 1];
@@ -84,6 +111,16 @@ struct FaceAdjacency {
   }
 
   std::span<const Neighbour> Of(std::uint32_t f) const { return {data.data() + start[f], data.data() + start[f + 1]}; }
+
+ private:
+  static std::uint32_t Next(std::uint32_t c) { return c - c % 3 + (c % 3 + 1) % 3; }
+  // The corner of c's face at vertex v, which the face has.
+  static std::uint32_t CornerAt(std::span<const std::uint32_t> cv, std::uint32_t c, std::uint32_t v) {
+    const std::uint32_t first = c - c % 3;
+    for (std::uint32_t k = 0; k < 3; ++k)
+      if (cv[first + k] == v) return first + k;
+    return c;
+  }
 };
 
 constexpr std::int32_t kNoPatch = -1;
@@ -158,22 +195,68 @@ struct PatchGraph {
   }
 };
 
+// A vertex shared by up to this many corners has every two compared;
+// beyond it (a fan, copies of one surface) corners are first reduced to
+// the distinct normals of each patch, and each patch is kept apart from the
+// patches nearest it in patch order only, which bounds the work per corner.
+// More patches than groups cannot all be kept apart at one vertex anyway.
+constexpr std::uint32_t kFullyComparedCorners = 64;
+constexpr std::size_t kNormalsPerPatch = 4;
+constexpr std::size_t kPatchWindow = 64;
+
 // Patches meeting at a vertex with different normals there.
 std::vector<std::uint64_t> Conflicts(std::span<const Point3> cn, const VertexCorners& vc, const Patches& patches,
                                      const SameNormal& same) {
   std::vector<std::uint64_t> pairs;
+  struct Item {
+    std::int32_t patch;
+    std::uint32_t corner;
+  };
+  std::vector<Item> items;
+  std::vector<std::size_t> patchStart;
   const std::size_t numVerts = vc.start.size() - 1;
   for (std::size_t v = 0; v < numVerts; ++v) {
-    for (std::uint32_t i = vc.start[v]; i < vc.start[v + 1]; ++i) {
-      const std::uint32_t ci = vc.corners[i];
-      const std::int32_t pi = patches.of[ci / 3];
-      for (std::uint32_t j = i + 1; j < vc.start[v + 1]; ++j) {
-        const std::uint32_t cj = vc.corners[j];
-        const std::int32_t pj = patches.of[cj / 3];
-        if (pi != pj && !same(cn[ci], cn[cj]))
-          pairs.push_back(PairKey(static_cast<std::uint32_t>(pi), static_cast<std::uint32_t>(pj)));
+    const std::uint32_t first = vc.start[v], end = vc.start[v + 1];
+    if (end - first <= kFullyComparedCorners) {
+      for (std::uint32_t i = first; i < end; ++i) {
+        const std::uint32_t ci = vc.corners[i];
+        const std::int32_t pi = patches.of[ci / 3];
+        for (std::uint32_t j = i + 1; j < end; ++j) {
+          const std::uint32_t cj = vc.corners[j];
+          const std::int32_t pj = patches.of[cj / 3];
+          if (pi != pj && !same(cn[ci], cn[cj]))
+            pairs.push_back(PairKey(static_cast<std::uint32_t>(pi), static_cast<std::uint32_t>(pj)));
+        }
       }
+      continue;
     }
+    items.clear();
+    for (std::uint32_t i = first; i < end; ++i) items.push_back({patches.of[vc.corners[i] / 3], vc.corners[i]});
+    std::sort(items.begin(), items.end(), [](const Item& x, const Item& y) {
+      return x.patch != y.patch ? x.patch < y.patch : x.corner < y.corner;
+    });
+    // A few distinct normals per patch stand for all its corners here.
+    std::size_t kept = 0;
+    patchStart.clear();
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      const bool newPatch = patchStart.empty() || items[patchStart.back()].patch != items[i].patch;
+      if (newPatch) patchStart.push_back(kept);
+      bool seen = false;
+      for (std::size_t k = patchStart.back(); k < kept && !seen; ++k) seen = same(cn[items[k].corner], cn[items[i].corner]);
+      if (!seen && kept - patchStart.back() < kNormalsPerPatch) items[kept++] = items[i];
+    }
+    patchStart.push_back(kept);
+    const std::size_t numPatches = patchStart.size() - 1;
+    for (std::size_t p = 0; p < numPatches; ++p)
+      for (std::size_t q = p + 1; q < numPatches && q <= p + kPatchWindow; ++q) {
+        bool differ = false;
+        for (std::size_t i = patchStart[p]; i < patchStart[p + 1] && !differ; ++i)
+          for (std::size_t j = patchStart[q]; j < patchStart[q + 1] && !differ; ++j)
+            differ = !same(cn[items[i].corner], cn[items[j].corner]);
+        if (differ)
+          pairs.push_back(PairKey(static_cast<std::uint32_t>(items[patchStart[p]].patch),
+                                  static_cast<std::uint32_t>(items[patchStart[q]].patch)));
+      }
   }
   SortUnique(pairs);
   return pairs;
@@ -239,7 +322,7 @@ SmoothingStats SmoothingFromNormals(std::span<const std::uint32_t> cornerVerts, 
   VertexCorners vc;
   vc.Build(cornerVerts, numVerts);
   FaceAdjacency adj;
-  adj.Build(cornerVerts, cornerNormals, vc, same);
+  adj.Build(cornerVerts, cornerNormals, same);
   stats.hardEdges = adj.hardPairs;
 
   Patches patches;

@@ -137,6 +137,8 @@ void PwObjectLibrary::FinishLoading() {
   // 4. Let every material finish its own conversion, in slot order. A
   //    material may change the table while being told; re-read it each time.
   for (int i = 0; i < Capacity(); ++i)
+    // Time 0 is the current time here: the program has no time slider, and a
+    // library is loaded before any frame is chosen (and may serve several).
     if (PwObject* obj = Get(i)) obj->PostLibraryLoaded(*this, 0);
 
   // 5.

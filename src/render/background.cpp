@@ -85,7 +85,7 @@ host::BMM_Color_64 backgroundPixel(const host::Color& c) {
 
 void storePixel(PwPixelBuffer& buffer, PwBackgroundImage& image, std::size_t i, host::BMM_Color_64 c) {
   image.pixels[i] = c;
-  buffer.pixels[i] = backgroundRecord(c.r, c.g, c.b);
+  if (!buffer.pixels.empty()) buffer.pixels[i] = backgroundRecord(c.r, c.g, c.b);
 }
 
 bool fillFromMap(PwPixelBuffer& buffer, PwBackgroundImage& image, const PwBackgroundSource& source,
@@ -102,7 +102,9 @@ bool fillFromMap(PwPixelBuffer& buffer, PwBackgroundImage& image, const PwBackgr
       // Spherical environments read the direction through the pixel.
       sc.view = viewDirection(source.projection, sc.screenX, sc.screenY);
       const host::AColor c = source.environmentMap->EvalColor(sc);
-      storePixel(buffer, image, buffer.index(x, y), backgroundPixel({c.r, c.g, c.b}));
+      const std::size_t i = static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) +
+                            static_cast<std::size_t>(x);
+      storePixel(buffer, image, i, backgroundPixel({c.r, c.g, c.b}));
     }
     progress.update(static_cast<double>(y + 1) / image.height);
     if (progress.cancelled()) return false;
@@ -115,37 +117,36 @@ bool fillFromMap(PwPixelBuffer& buffer, PwBackgroundImage& image, const PwBackgr
 bool prepareBackground(PwPixelBuffer& buffer, PwBackgroundImage& image, const PwBackgroundSource& source,
                        PwRenderProgress& progress) {
   progress.push("Preparing Background");
-  image.width = buffer.width;
-  image.height = buffer.height;
-  const std::size_t count = buffer.pixels.size();
-  try {
-    if (source.environmentMap) {
+  const bool hasBuffer = buffer.width > 0 && buffer.height > 0;
+  image.width = hasBuffer ? buffer.width : std::max(source.width, 0);
+  image.height = hasBuffer ? buffer.height : std::max(source.height, 0);
+  image.colour = backgroundPixel(source.colour);
+  if (source.environmentMap) {
+    const std::size_t count = static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height);
+    try {
       image.pixels.resize(count);
-    } else {
-      // Filled row by row below, so that the memory is touched once and the
-      // bar moves while a big frame's background is laid.
-      image.pixels.clear();
-      image.pixels.reserve(count);
-    }
-  } catch (const std::bad_alloc&) {
-    image.width = image.height = 0;
-    host::WarningMessage("not enough memory for the background of a %dx%d frame (%.0f MB)", buffer.width,
+    } catch (const std::bad_alloc&) {
+      image.width = image.height = 0;
+      host::ErrorMessage("not enough memory for the background of a %dx%d frame (%.0f MB)", buffer.width,
                          buffer.height, static_cast<double>(count) * sizeof(host::BMM_Color_64) / (1024.0 * 1024.0));
-    return false;
+      return false;
+    }
+  } else {
+    std::vector<host::BMM_Color_64>().swap(image.pixels);
   }
   buffer.freePool();
 
   if (source.environmentMap) {
     if (!fillFromMap(buffer, image, source, progress)) return false;
   } else {
-    const host::BMM_Color_64 c = backgroundPixel(source.colour);
+    const host::BMM_Color_64 c = image.colour;
     const PwFragment record = backgroundRecord(c.r, c.g, c.b);
-    const std::size_t width = static_cast<std::size_t>(image.width);
-    for (int y = 0; y < image.height; ++y) {
-      image.pixels.insert(image.pixels.end(), width, c);
+    const auto width = static_cast<std::ptrdiff_t>(buffer.width);
+    // Row by row, so that the bar moves while a big frame's background is laid.
+    for (int y = 0; y < buffer.height; ++y) {
       const auto row = buffer.pixels.begin() + static_cast<std::ptrdiff_t>(buffer.index(0, y));
-      std::fill(row, row + static_cast<std::ptrdiff_t>(width), record);
-      progress.update(static_cast<double>(y + 1) / image.height);
+      std::fill(row, row + width, record);
+      progress.update(static_cast<double>(y + 1) / buffer.height);
       if (progress.cancelled()) return false;
     }
   }

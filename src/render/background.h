@@ -67,12 +67,18 @@ class PwBGContext : public host::ShadeContext {
 struct PwBackgroundImage {
   int width = 0;
   int height = 0;
-  std::vector<host::BMM_Color_64> pixels;  // row 0 first, alpha always 0
-  std::unique_ptr<PwBGContext> context;    // made on first use
+  // Row 0 first, alpha always 0; empty when every pixel is `colour` (a
+  // background without a map needs no image of its own).
+  std::vector<host::BMM_Color_64> pixels;
+  host::BMM_Color_64 colour{};
+  std::unique_ptr<PwBGContext> context;  // made on first use
 
+  bool uniform() const { return pixels.empty(); }
   const host::BMM_Color_64& at(int x, int y) const {
+    if (pixels.empty()) return colour;
     return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
   }
+  const host::BMM_Color_64& at(std::size_t i) const { return pixels.empty() ? colour : pixels[i]; }
 };
 
 // What the background is made from for one field.
@@ -82,6 +88,10 @@ struct PwBackgroundSource {
   host::TimeValue time = 0;
   host::Matrix3 camToWorld;
   PwProjection projection;  // gives each pixel its view direction
+  // The picture's size, for a frame that has no pixel buffer (0 x 0); a
+  // buffer's own size wins.
+  int width = 0;
+  int height = 0;
 };
 
 // The camera-space direction from the eye through screen point (sx, sy),

@@ -3,11 +3,11 @@
 namespace pw {
 
 void restoreBackground(PwPixelBuffer& buffer, const PwBackgroundImage& image) {
-  if (image.pixels.size() != buffer.pixels.size()) return;
+  if (!image.uniform() && image.pixels.size() != buffer.pixels.size()) return;
   for (std::size_t i = 0; i < buffer.pixels.size(); ++i) {
     PwFragment& f = buffer.pixels[i];
     if (f.opaque()) continue;
-    const host::BMM_Color_64& c = image.pixels[i];
+    const host::BMM_Color_64& c = image.at(i);
     f = backgroundRecord(c.r, c.g, c.b);
   }
 }

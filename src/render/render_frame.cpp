@@ -99,6 +99,10 @@ int renderRaster(PwRenderRun& run, const PwRenderArgs& args, host::ReferenceTarg
   const bool surfacesOn = run.params.surfacesOn;
   const bool linesOn = run.params.linesOn;
 
+  // A run without objects draws no lines: its lines image, a whole
+  // picture's worth of memory, is made only when a lines file wants it.
+  const bool linesImage =
+      linesOn && (!run.instances.empty() || (run.block && CustomOutputOn(*run.block, PwCustomPass::Lines, args.t)));
   std::unique_ptr<host::Bitmap> background;
   std::unique_ptr<host::Bitmap> lines;
   auto outOfMemory = [&](const char* what) {
@@ -108,10 +112,12 @@ int renderRaster(PwRenderRun& run, const PwRenderArgs& args, host::ReferenceTarg
                        output.Height(), megabytes);
     return 0;
   };
-  if (!surfacesOn && linesOn && !(background = companionBitmap(output))) return outOfMemory("background layer");
-  if (linesOn && !(lines = companionBitmap(output))) return outOfMemory("line layer");
+  if (!surfacesOn && linesImage && !(background = companionBitmap(output))) return outOfMemory("background layer");
+  if (linesImage && !(lines = companionBitmap(output))) return outOfMemory("line layer");
+  // Without surfaces or a lines image the background goes straight to the output.
+  host::Bitmap* backgroundSlot = background ? background.get() : (!surfacesOn && linesOn ? &output : nullptr);
 
-  if (!drawFrame(run, args, background.get(), lines.get(), renderer)) return 0;
+  if (!drawFrame(run, args, backgroundSlot, lines.get(), renderer)) return 0;
 
   // Files are numbered by the frame asked for, not by the time the fields
   // advanced to.

@@ -169,6 +169,9 @@ bool LoadChunk(host::ILoad* iload, PwRendererSettings& into) {
         iload->SetError("render settings: the custom field of view is not a number");
         return false;
       }
+      // Held to the range the settings accept everywhere else (the editor's
+      // spinner, --set, scene files): a saved value outside it cannot have
+      // been made there, and a re-save would pass it on.
       s.customFovDegrees =
           std::clamp(degrees, PwRenderSwitches::kMinCustomFovDegrees, PwRenderSwitches::kMaxCustomFovDegrees);
       return true;

@@ -14,6 +14,8 @@ bool stagePrepareBackground(PwRenderRun& run) {
   source.time = run.time;
   source.camToWorld = host::Inverse(run.view.cameraFromWorld());
   source.projection = run.view.proj;
+  source.width = static_cast<int>(run.view.imageWidth);
+  source.height = static_cast<int>(run.view.imageHeight);
   return prepareBackground(run.pixels, run.background, source, run.progress);
 }
 

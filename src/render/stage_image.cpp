@@ -1,5 +1,7 @@
 // "Preparing image and channels": a field's background, surfaces and lines
 // into their bitmaps.
+#include <algorithm>
+
 #include "host/services/interface.h"
 #include "render/compose.h"
 #include "render/frame_stages.h"
@@ -41,6 +43,12 @@ PwLineRasterSettings lineRasterSettings(const PwRenderRun& run) {
 }
 
 bool surfacesIntoBitmap(PwRenderRun& run, host::Bitmap& bitmap, PwRowSet rows) {
+  // A frame without objects has no pixel buffer: the background is all.
+  if (run.pixels.pixels.empty()) {
+    if (bitmap.HasZ())
+      for (int y = rows.first; y < bitmap.Height(); y += rows.step) std::ranges::fill(bitmap.ZRow(y), host::kNoZ);
+    return writeBackgroundRows(run.background, bitmap, rows);
+  }
   if (run.stages.surfaces) run.stages.surfaces->Resolve(run.pixels);
   if (run.params.dontAntialiasBG) restoreBackground(run.pixels, run.background);
   return writeBufferRows(run.pixels, bitmap, rows);

@@ -3,6 +3,7 @@
 // visible object's surfaces and lines).
 #include <algorithm>
 
+#include "frame/render_mesh.h"
 #include "host/shading/mtl.h"
 #include "render/frame_stages.h"
 #include "render/materials_in_use.h"
@@ -34,7 +35,13 @@ bool prepareObjects(PwRenderRun& run) {
   const std::size_t count = run.instances.size();
   for (std::size_t i = 0; i < count; ++i) {
     PwRenderInstance& inst = *run.instances[i];
-    if (inst.visible) placeInstance(inst, run.view);
+    if (inst.visible) {
+      placeInstance(inst, run.view);
+    } else {
+      // An instance not drawn this frame lets go of an earlier frame's copy.
+      freeRenderMesh(inst.mesh);
+      inst.meshChanged();
+    }
     run.progress.update(static_cast<double>(i + 1) / static_cast<double>(count));
     if (run.progress.cancelled()) return false;
   }

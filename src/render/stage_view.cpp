@@ -70,7 +70,12 @@ bool setupFrameImage(PwRenderRun& run, const PwFrameSlots& slots) {
                          static_cast<int>(run.view.imageWidth), static_cast<int>(run.view.imageHeight), w, h);
     return false;
   }
-  if (!run.vectorMode() && !run.pixels.resize(w, h)) {
+  // Without objects nothing is drawn into the pixel buffer: the background
+  // goes straight into the picture, and the buffer (20 bytes a pixel) is
+  // not made.
+  const bool buffer = !run.vectorMode() && !run.instances.empty();
+  if (!buffer) run.pixels.release();
+  if (buffer && !run.pixels.resize(w, h)) {
     host::ErrorMessage("not enough memory for the surface buffer of a %dx%d frame (%.0f MB)", w, h,
                        static_cast<double>(w) * h * sizeof(PwFragment) / (1024.0 * 1024.0));
     return false;

@@ -1,6 +1,8 @@
 // The one file that includes the JSON parser's header.
 #include "scene_io/scene_json_value.h"
 
+#include <algorithm>
+
 #include <nlohmann/json.hpp>
 
 namespace host {
@@ -12,7 +14,7 @@ using json = nlohmann::json;
 // Builds the tree straight from the parser's events.
 class TreeBuilder : public nlohmann::json_sax<json> {
  public:
-  explicit TreeBuilder(JsonValue& root) : root_(root) {}
+  TreeBuilder(JsonValue& root, std::string_view text) : root_(root), text_(text) {}
 
   bool null() override { return Put(JsonValue{}); }
   bool boolean(bool v) override {
@@ -51,14 +53,18 @@ class TreeBuilder : public nlohmann::json_sax<json> {
     return true;
   }
 
-  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& ex) override {
+  bool parse_error(std::size_t position, const std::string& token, const nlohmann::detail::exception& ex) override {
     std::string what = ex.what();
     // "[json.exception.parse_error.101] parse error at line 3, column 5: ..."
-    if (auto at = what.find(" at line "); at != std::string::npos)
-      what = what.substr(at + 4);
-    else if (auto close = what.find("] "); close != std::string::npos)
-      what = what.substr(close + 2);
-    error = what;
+    if (auto at = what.find(" at line "); at != std::string::npos) {
+      error = what.substr(at + 4);
+      return false;
+    }
+    // Others ("number overflow parsing '1e400'") say neither line nor
+    // place: both are added, the place as the path of the value.
+    if (auto close = what.find("] "); close != std::string::npos) what = what.substr(close + 2);
+    const std::string place = NextPath();
+    error = LineColumn(TokenStart(position, token)) + ": " + (place.empty() ? "" : place + ": ") + what;
     return false;
   }
 
@@ -121,6 +127,39 @@ class TreeBuilder : public nlohmann::json_sax<json> {
     return true;
   }
 
+  // Where the token the parser stopped at begins; `position` counts the
+  // bytes it has read, the token's and perhaps one more.
+  std::size_t TokenStart(std::size_t position, const std::string& token) const {
+    const std::size_t from = std::min(position, text_.size());
+    if (!token.empty())
+      if (std::size_t at = text_.rfind(token, from); at != std::string_view::npos) return at;
+    return from > 0 ? from - 1 : 0;
+  }
+
+  // "line L, column C" of the byte at `offset`, as the parser's own
+  // messages count them.
+  std::string LineColumn(std::size_t offset) const {
+    const std::size_t end = std::min(offset, text_.size());
+    std::size_t line = 1, column = 1;
+    for (std::size_t i = 0; i < end; ++i) {
+      if (text_[i] == '\n') {
+        ++line;
+        column = 1;
+      } else {
+        ++column;
+      }
+    }
+    return "line " + std::to_string(line) + ", column " + std::to_string(column);
+  }
+
+  // The path of the value the parser is about to store.
+  std::string NextPath() const {
+    if (stack_.empty()) return "";
+    const JsonValue* parent = stack_.back().value;
+    if (parent->IsArray()) return Path() + "[" + std::to_string(parent->items.size()) + "]";
+    return Path() + (stack_.size() > 1 ? "." : "") + pendingKey_;
+  }
+
   std::string Path() const {
     std::string p;
     for (const Frame& f : stack_) p += f.segment;
@@ -128,6 +167,7 @@ class TreeBuilder : public nlohmann::json_sax<json> {
   }
 
   JsonValue& root_;
+  std::string_view text_;
   std::vector<Frame> stack_;
   std::string pendingKey_;
 };
@@ -154,7 +194,7 @@ const char* JsonKindName(JsonValue::Kind kind) {
 
 bool ParseJson(std::string_view text, JsonValue& out, std::string* error) {
   out = JsonValue{};
-  TreeBuilder builder(out);
+  TreeBuilder builder(out, text);
   bool ok = false;
   try {
     ok = json::sax_parse(text.begin(), text.end(), &builder);

@@ -67,7 +67,6 @@ void PwStroke::ResetToDefaults(bool removeAnimation) {
   // time 0 goes back to the default.
   SetScale(1.0f, 0);
   SetPattern(kStrokeMaskSolid);
-  SetCapping(kStrokeCappingBrush);
 }
 
 void PwStroke::InitLibraryMaterial(PwObjectLibrary& /*library*/, int origin, int number) {

@@ -71,7 +71,6 @@ void PwBrush::ApplyNewBrushSettings(host::TimeValue t) {
   pb->SetValue(kBrushShape, t, static_cast<int>(BrushShape::Circle));
   pb->SetValue(kBrushSize, t, static_cast<float>(StoredFromPixels(1.0, settings)));
   pb->SetValue(kBrushSizeUnits, t, static_cast<int>(settings.defaultUnit));
-  pb->SetValue(kBrushScaleRelative, t, 1);
 }
 
 BrushShape PwBrush::GetShape(host::TimeValue t) const {

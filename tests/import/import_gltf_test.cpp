@@ -1,7 +1,9 @@
 #include "import/import_gltf.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -383,6 +385,15 @@ TEST_F(GltfImport, BadFilesFailWithTheirPlace) {
       {"missing buffer file",
        R"({"asset":{"version":"2.0"},"buffers":[{"byteLength":36,"uri":"nothere.bin"}],"nodes":[]})", "nothere.bin"},
       {"malformed", "{\"asset\":", ""},
+      {"buffer file a folder",
+       R"({"asset":{"version":"2.0"},"buffers":[{"byteLength":36,"uri":"/"}],"nodes":[]})", "it is a folder"},
+      {"light -1",
+       Triangle().Json(kTriangleMesh + R"(,"extensionsUsed":["KHR_lights_punctual"],
+         "extensions":{"KHR_lights_punctual":{"lights":[{"type":"point"}]}},
+         "nodes":[{"mesh":0},{"extensions":{"KHR_lights_punctual":{"light":-1}}}])"),
+       ": nodes[1].extensions.KHR_lights_punctual.light: -1 does not exist (the file has 0 to 0)"},
+      {"mesh -7", Triangle().Json(kTriangleMesh + R"(,"nodes":[{"mesh":-7}])"),
+       ": nodes[0].mesh: -7 does not exist"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -415,6 +426,47 @@ TEST_F(GltfImport, TruncatedFilesFailCleanly) {
       EXPECT_EQ(scene.Root()->NumberOfChildren(), 0);
     }
   }
+}
+
+// Files a model names are as untrusted as the model: a pipe is refused
+// unopened (opening it would wait for a writer for ever).
+TEST_F(GltfImport, BufferFileThatIsAPipeIsRefused) {
+  const std::string fifo = (dir / "buffer.bin").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string path =
+      Write("pipe.gltf", R"({"asset":{"version":"2.0"},"buffers":[{"byteLength":36,"uri":"buffer.bin"}],"nodes":[]})");
+  std::string error;
+  EXPECT_FALSE(Import(path, &error));
+  EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+}
+
+// Many primitives reading one accessor set weld into a handful of vertices
+// whose edges are shared by every copy: import time must stay near linear
+// in the faces (it used to grow with their square, and ran out of memory).
+TEST_F(GltfImport, PrimitivesSharingOneAccessorSetImportInLinearTime) {
+  BufferBuilder b;
+  b.Floats({0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0}, 3);
+  b.Floats({0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1}, 3);
+  b.Indices({0, 1, 2, 0, 2, 3});
+  constexpr int kCopies = 20000;
+  std::string prims;
+  for (int i = 0; i < kCopies; ++i)
+    prims += std::string(i ? "," : "") + R"({"attributes":{"POSITION":0,"NORMAL":1},"indices":2})";
+  const std::string path =
+      Write("copies.gltf", b.Json(R"("meshes":[{"name":"Quad","primitives":[)" + prims + R"(]}],"nodes":[{"mesh":0}])"));
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(Import(path));
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  // Quadratic work takes minutes here; linear work a fraction of a second.
+  EXPECT_LT(seconds, 15.0);
+  host::Mesh* mesh = MeshOf(Node("Quad"));
+  ASSERT_NE(mesh, nullptr);
+  EXPECT_EQ(mesh->getNumFaces(), 2 * kCopies);
+  EXPECT_EQ(mesh->getNumVerts(), 4);
+  // All copies are one smooth surface: they share a group.
+  const std::uint32_t group = mesh->faces()[0].smGroup;
+  EXPECT_NE(group, 0u);
+  for (const host::Face& f : mesh->faces()) ASSERT_NE(f.smGroup & group, 0u);
 }
 
 TEST_F(GltfImport, OtherPrimitiveModesAndMissingTexturesAreWarnings) {

@@ -1,6 +1,7 @@
 #include "import/import_obj.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <fstream>
@@ -249,6 +250,73 @@ l 1 2
   EXPECT_EQ(m->faces()[0].v[0], m->faces()[0].v[1]);
   // No face has a known material: the object gets none.
   EXPECT_EQ(scene.Root()->GetChildNode(0)->GetMtl(), nullptr);
+}
+
+// Values the parser would take without a word are warned about with their
+// line: not a number → ignored (the material keeps what it had), out of
+// range → clamped.
+TEST_F(ObjImport, BadMaterialValuesAreWarnedAboutWithTheirLine) {
+  const std::string lib = Write("bad.mtl", R"(newmtl First
+Kd 0.2 0.4 0.6
+Kd nan nan nan
+d -1
+Ns -5
+newmtl Second
+Kd abc
+Ks 0.5 -2 0.5
+d 0.5
+Tr 3
+Ns 20
+)");
+  const std::string path = Write("bad.obj", R"(mtllib bad.mtl
+v 0 0 0
+v 1 0 0
+v 0 1 0
+usemtl First
+f 1 2 3
+usemtl Second
+f 1 3 2
+)");
+  ASSERT_TRUE(Import(path));
+  EXPECT_EQ(WarningsWith(lib + ":3: 'Kd nan nan nan' is not a diffuse colour; the line is ignored"), 1) << AllWarnings();
+  EXPECT_EQ(WarningsWith(lib + ":4: 'd -1' is not an opacity from 0 to 1; it is taken as 0"), 1) << AllWarnings();
+  EXPECT_EQ(WarningsWith(lib + ":5: 'Ns -5' is not a specular exponent of 0 or more; it is taken as 0"), 1)
+      << AllWarnings();
+  EXPECT_EQ(WarningsWith(lib + ":7: 'Kd abc' is not a diffuse colour; the line is ignored"), 1) << AllWarnings();
+  EXPECT_EQ(WarningsWith(lib + ":8: 'Ks 0.5 -2 0.5' is not a specular colour; negative parts are taken as 0"), 1)
+      << AllWarnings();
+  EXPECT_EQ(WarningsWith(lib + ":10: 'Tr 3' is not a transparency from 0 to 1; it is taken as 1"), 1)
+      << AllWarnings();
+  EXPECT_EQ(WarningsWith("finite"), 0) << "one warning per line, not another at the material: " << AllWarnings();
+
+  auto* multi = dynamic_cast<host::MultiMtl*>(scene.Root()->GetChildNode(0)->GetMtl());
+  ASSERT_NE(multi, nullptr);
+  auto* first = dynamic_cast<host::StdMat*>(multi->GetSubMtl(0));
+  auto* second = dynamic_cast<host::StdMat*>(multi->GetSubMtl(1));
+  ASSERT_TRUE(first && second);
+  // The good Kd before the bad one stands; d clamped to 0; Ns to 0.
+  EXPECT_EQ(first->GetDiffuse(), host::Color(0.2f, 0.4f, 0.6f));
+  EXPECT_FLOAT_EQ(first->GetOpacity(0), 0.0f);
+  EXPECT_FLOAT_EQ(first->GetShininess(), 0.0f);
+  // No good Kd: the parser's default (black), and no NaN anywhere.
+  EXPECT_EQ(second->GetDiffuse(), host::Color(0.0f, 0.0f, 0.0f));
+  EXPECT_FLOAT_EQ(second->GetOpacity(0), 0.5f) << "d wins over Tr, as the reader has it";
+  EXPECT_TRUE(std::isfinite(second->GetShinStr()));
+}
+
+// A pipe given as the model, or as its material library, is refused
+// unopened: opening it would wait for a writer for ever.
+TEST_F(ObjImport, PipesAreRefusedNotOpened) {
+  const std::string fifo = (dir / "model.obj").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::string error;
+  EXPECT_FALSE(Import(fifo, &error));
+  EXPECT_EQ(error, "cannot read '" + fifo + "': not a regular file (a pipe, socket or device)");
+  const std::string lib = (dir / "lib.mtl").string();
+  ASSERT_EQ(::mkfifo(lib.c_str(), 0600), 0);
+  const std::string path = Write("tri.obj", "mtllib lib.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+  ASSERT_TRUE(Import(path));
+  EXPECT_EQ(WarningsWith("cannot read '" + lib + "': not a regular file"), 1) << AllWarnings();
 }
 
 TEST_F(ObjImport, MaterialLibraryTexturesAndDefaultSlot) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <chrono>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -158,6 +159,93 @@ TEST(SmoothingFromNormals, MoreNeighboursThanGroupsShadeFlatButStayHard) {
   ExpectGroupsMatchNormals(s, w);
   EXPECT_GT(w.stats.fallbackFlat, 0);
   EXPECT_EQ(w.stats.smoothEdgesLost, 0);
+}
+
+// A normal in the xy plane, a different one for each of thousands of faces
+// with any two following ones far apart (a big turn per step).
+Point3 OwnNormal(int i) {
+  const double t = 0.7 * i;
+  return Point3(static_cast<float>(std::cos(t)), static_cast<float>(std::sin(t)), 0.0f);
+}
+
+// n triangles on the edge (0,0,0)-(0,0,1), each fin turned by its own
+// angle; `smooth` gives every fin the same normals (copies of one surface),
+// otherwise each its own (fins next to each other meet hard).
+Soup Fins(int n, bool smooth) {
+  Soup s;
+  const Point3 a(0, 0, 0), b(0, 0, 1);
+  for (int i = 0; i < n; ++i) {
+    const double t = std::numbers::pi * i / n;
+    const Point3 c(static_cast<float>(std::cos(t)), static_cast<float>(std::sin(t)), 0.5f);
+    const Point3 nf = smooth ? Point3(0, 1, 0) : OwnNormal(i);
+    s.Tri(a, b, c, nf, nf, nf);
+  }
+  return s;
+}
+
+// n flat triangles around the centre of a disk (smooth) or of a shallow
+// cone whose facets keep their own normals (every spoke hard; the normals
+// are made far apart, as facets this narrow would not be).
+Soup Fan(int n, bool smooth) {
+  Soup s;
+  const Point3 centre(0, 0, 1);
+  auto rim = [&](int i) {
+    const double t = 2.0 * std::numbers::pi * (i % n) / n;
+    return Point3(static_cast<float>(std::cos(t)), static_cast<float>(std::sin(t)), smooth ? 1.0f : 0.0f);
+  };
+  for (int i = 0; i < n; ++i) {
+    const Point3 p = rim(i), q = rim(i + 1);
+    const Point3 nf = smooth ? Point3(0, 0, 1) : OwnNormal(i);
+    s.Tri(centre, p, q, nf, nf, nf);
+  }
+  return s;
+}
+
+double SecondsToSmooth(const Soup& s, Welded* w) {
+  const auto start = std::chrono::steady_clock::now();
+  *w = Smooth(s);
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Up to a few faces on one edge, every two are compared, as the reference does.
+TEST(SmoothingFromNormals, FewFinsOnOneEdgeAreComparedPairwise) {
+  for (bool smooth : {false, true}) {
+    const Soup s = Fins(6, smooth);
+    const Welded w = Smooth(s);
+    ExpectGroupsMatchNormals(s, w);
+  }
+}
+
+// Thousands of faces on one edge or around one vertex: the work stays near
+// linear (it grew with the square of the faces, past any memory), hard
+// edges stay hard and smooth surfaces smooth.
+TEST(SmoothingFromNormals, HugeFansStayLinearAndKeepTheirEdges) {
+  constexpr int kFaces = 40000;
+  struct Case {
+    const char* name;
+    Soup soup;
+    bool smooth;
+  };
+  const Case cases[] = {
+      {"hard fins", Fins(kFaces, false), false},
+      {"smooth fins", Fins(kFaces, true), true},
+      {"hard fan", Fan(kFaces, false), false},
+      {"smooth fan", Fan(kFaces, true), true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Welded w;
+    // Quadratic work would take minutes; linear work well under a second.
+    EXPECT_LT(SecondsToSmooth(c.soup, &w), 10.0);
+    ASSERT_EQ(w.groups.size(), static_cast<std::size_t>(kFaces));
+    if (c.smooth) {
+      for (std::uint32_t g : w.groups) ASSERT_NE(g & w.groups[0], 0u);
+      EXPECT_EQ(w.stats.smoothEdgesLost, 0);
+    } else {
+      // Faces that meet only across hard edges need no group at all.
+      for (std::uint32_t g : w.groups) ASSERT_EQ(g, 0u);
+    }
+  }
 }
 
 TEST(WeldByPosition, JoinsEqualPositionsOnly) {

@@ -63,7 +63,10 @@ TEST(Background, ColourFillsImageAndBufferTemplate) {
   ASSERT_TRUE(f.run());
   ASSERT_EQ(f.image.width, 6);
   ASSERT_EQ(f.image.height, 4);
-  for (const host::BMM_Color_64& p : f.image.pixels) EXPECT_EQ(p, (host::BMM_Color_64{65535, 32767, 0, 0}));
+  // A plain colour needs no image of its own, only the colour.
+  EXPECT_TRUE(f.image.pixels.empty());
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 6; ++x) EXPECT_EQ(f.image.at(x, y), (host::BMM_Color_64{65535, 32767, 0, 0}));
   for (const pw::PwFragment& r : f.buffer.pixels) {
     EXPECT_EQ(r.depth, pw::kEmptyDepth);
     EXPECT_EQ(r.red, 65535);

@@ -273,6 +273,7 @@ TEST_F(FrameTest, NothingToDrawOnlyAppliesTheCanvas) {
 }
 
 TEST_F(FrameTest, LineRasterizerGetsTheQualityAndBudgetOfTheSettings) {
+  box("Box", {0, 0, 0});  // a run without objects makes no lines image to rasterize into
   ASSERT_TRUE(renderer->ParamBlock()->SetValue(pw::kLinesAntialiasingQuality, 0, 1));
   ASSERT_EQ(renderOnce(), 1);
   EXPECT_EQ(lines->lastSettings.samples, 2);
@@ -709,6 +710,45 @@ TEST_F(FrameTest, RendererRoundTripsThroughASceneFile) {
   EXPECT_EQ(back->Settings().params.Switches(), settings().Switches());
   ASSERT_NE(back->ParamBlock(), nullptr);
   EXPECT_EQ(back->ParamBlock()->GetInt(pw::kLinesAntialiasingQuality), 2);
+}
+
+// Per-frame data lives for its frame: an instance that is not drawn this
+// frame keeps no copy of an earlier frame's mesh.
+TEST_F(FrameTest, AnInstanceHiddenThisFrameLetsGoOfItsMeshCopy) {
+  host::INode* node = box("Box", {0, 0, 0});
+  ASSERT_EQ(open(), 1);
+  ASSERT_EQ(render(0), 1);
+  const pw::PwRenderInstance& inst = *renderer->Run().instances[0];
+  EXPECT_EQ(inst.mesh.numFaces(), 12);
+  node->SetVisibility(0, 0.0f);
+  ASSERT_EQ(render(0), 1);
+  EXPECT_FALSE(inst.visible);
+  EXPECT_EQ(inst.mesh.numFaces(), 0);
+  EXPECT_EQ(inst.mesh.verts.capacity(), 0u);
+  node->SetVisibility(0, 1.0f);
+  ASSERT_EQ(render(0), 1);
+  EXPECT_EQ(inst.mesh.numFaces(), 12) << "seen again, it is copied again";
+  close();
+}
+
+// A frame without objects is its background: no pixel buffer, no
+// background image (one colour is all it holds), no lines image, and the
+// same picture as before.
+TEST_F(FrameTest, ABackgroundOnlyFrameMakesOnlyThePicture) {
+  ASSERT_EQ(open(), 1);
+  ASSERT_EQ(render(0), 1);
+  EXPECT_EQ(renderer->Run().pixels.pixels.capacity(), 0u);
+  EXPECT_EQ(renderer->Run().background.pixels.capacity(), 0u);
+  EXPECT_TRUE(lines->rasterized.empty()) << "no lines image was made to draw into";
+  for (int y = 0; y < output.Height(); ++y)
+    for (int x = 0; x < output.Width(); ++x) ASSERT_EQ(output.GetPixel(x, y), (host::BMM_Color_64{0, 0, 65535, 0}));
+  close();
+  // With an object the buffer is there for the frame.
+  box("Box", {0, 0, 0});
+  ASSERT_EQ(open(), 1);
+  ASSERT_EQ(render(0), 1);
+  EXPECT_EQ(renderer->Run().pixels.pixels.size(), static_cast<std::size_t>(output.Width() * output.Height()));
+  close();
 }
 
 TEST_F(FrameTest, NodeWithoutMaterialRendersWithItsWireColour) {

@@ -143,6 +143,9 @@ TEST_F(SceneJson, EveryErrorNamesTheFileAndThePath) {
        "line 1, column 12: syntax error while parsing value - unexpected end of input; expected '[', '{', or a "
        "literal"},
       {R"([1, 2])", "expected an object, not an array"},
+      {"{\"render\": {\n  \"linesMemoryLimit\": 1e400}}",
+       "line 2, column 23: render.linesMemoryLimit: number overflow parsing '1e400'"},
+      {R"({"nodes": [{"scale": [1, -1e999, 1]}]})", "line 1, column 26: nodes[0].scale[1]: number overflow parsing"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.json);

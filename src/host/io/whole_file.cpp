@@ -8,10 +8,24 @@
 
 namespace host {
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* error) {
+std::string InputFileProblem(const std::string& path, std::uint64_t maxBytes, std::uint64_t* size) {
+  namespace fs = std::filesystem;
   std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
-    *error = "cannot read '" + path + "': it is a folder";
+  const fs::file_status st = fs::status(path, ec);
+  if (!fs::exists(st)) return ec && ec != std::errc::no_such_file_or_directory ? ec.message() : std::strerror(ENOENT);
+  if (fs::is_directory(st)) return "it is a folder";
+  if (!fs::is_regular_file(st)) return "not a regular file (a pipe, socket or device)";
+  const std::uintmax_t bytes = fs::file_size(path, ec);
+  if (ec) return "its size is unknown";
+  if (bytes > maxBytes)
+    return std::to_string(bytes) + " bytes, more than the " + std::to_string(maxBytes) + " an input file may have";
+  if (size) *size = bytes;
+  return "";
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* error) {
+  if (std::string why = InputFileProblem(path); !why.empty()) {
+    *error = "cannot read '" + path + "': " + why;
     return false;
   }
   std::ifstream in(path, std::ios::binary);

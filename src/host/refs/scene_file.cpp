@@ -9,6 +9,8 @@
 
 #include "host/io/atomic_file.h"
 #include "host/io/chunk_io.h"
+#include "host/io/whole_file.h"
+#include "host/services/interface.h"
 
 namespace host {
 
@@ -98,6 +100,7 @@ class SceneReader {
     keep.DeleteAllRefs();
     root->SetAutoDelete(autoDelete);
     result.root = root;
+    result.warnings = std::move(warnings_);
     return result;
   }
 
@@ -245,6 +248,48 @@ class SceneReader {
     }
     for (std::size_t i = 0; i < objects_.size(); ++i)
       if (!reached[i]) return Fail("object " + std::to_string(i) + " is not reachable from the root object");
+    return BreakCycles();
+  }
+
+  // Saving walks a graph in which no object refers to itself or to one that
+  // refers to it. A damaged file can hold such a loop; restored, it would
+  // keep every object on it alive for ever (each one's last dependent is
+  // on the loop too). The reference that closes a loop, seen walking from
+  // the root in slot order, is dropped with a warning, as a class does with
+  // a slot it no longer has; node trees then mend themselves as for any
+  // empty child slot.
+  bool BreakCycles() {
+    enum : char { kUnseen, kOnPath, kDone };
+    std::vector<char> state(objects_.size(), kUnseen);
+    struct Step {
+      std::int32_t object;
+      std::size_t next;  // the next reference slot to follow
+    };
+    std::vector<Step> path{{root_, 0}};
+    state[root_] = kOnPath;
+    while (!path.empty()) {
+      Step& top = path.back();
+      std::vector<std::int32_t>& refs = objects_[top.object].refs;
+      if (top.next == refs.size()) {
+        state[top.object] = kDone;
+        path.pop_back();
+        continue;
+      }
+      const std::size_t slot = top.next++;
+      const std::int32_t ref = refs[slot];
+      if (ref < 0 || state[ref] == kDone) continue;
+      if (state[ref] == kOnPath) {
+        warnings_.push_back("object " + std::to_string(top.object) + " (" +
+                            objects_[top.object].object->GetClassName() + ") reference " + std::to_string(slot) +
+                            (ref == top.object ? " refers to the object itself"
+                                               : " refers back to object " + std::to_string(ref) + ", which refers to it") +
+                            " (a reference cycle); the reference is dropped");
+        refs[slot] = -1;
+        continue;
+      }
+      state[ref] = kOnPath;
+      path.push_back({ref, 0});
+    }
     return true;
   }
 
@@ -283,6 +328,7 @@ class SceneReader {
   std::vector<PostLoadCallback*> callbacks_;
   std::int32_t root_ = -1;
   std::string error_;
+  std::vector<std::string> warnings_;
 };
 
 }  // namespace
@@ -338,7 +384,9 @@ SceneSaveResult SaveSceneToBytes(ReferenceTarget* root) {
 }
 
 SceneLoadResult LoadSceneFromBytes(std::span<const std::uint8_t> bytes, const ClassRegistry& registry) {
-  return SceneReader(bytes, registry).Run();
+  SceneLoadResult result = SceneReader(bytes, registry).Run();
+  for (const std::string& w : result.warnings) WarningText("scene file: " + w);
+  return result;
 }
 
 std::string SaveSceneFile(const std::string& path, ReferenceTarget* root) {
@@ -351,6 +399,10 @@ std::string SaveSceneFile(const std::string& path, ReferenceTarget* root) {
 
 SceneLoadResult LoadSceneFile(const std::string& path, const ClassRegistry& registry) {
   SceneLoadResult result;
+  if (std::string why = InputFileProblem(path); !why.empty()) {
+    result.error = path + ": cannot open: " + why;
+    return result;
+  }
   std::ifstream file(path, std::ios::binary);
   if (!file) {
     result.error = path + ": cannot open: " + std::strerror(errno);
@@ -361,7 +413,8 @@ SceneLoadResult LoadSceneFile(const std::string& path, const ClassRegistry& regi
     result.error = path + ": read error";
     return result;
   }
-  result = LoadSceneFromBytes(bytes, registry);
+  result = SceneReader(bytes, registry).Run();
+  for (const std::string& w : result.warnings) WarningText(path + ": " + w);
   if (!result.ok()) result.error = path + ": " + result.error;
   return result;
 }

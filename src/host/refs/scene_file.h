@@ -43,6 +43,9 @@ struct SceneLoadResult {
   // The loaded root, with no dependents yet: hold it (a RefHolder) or DeleteThis it.
   ReferenceTarget* root = nullptr;
   std::string error;  // empty on success
+  // Damage the load mended (a reference closing a cycle, dropped); the
+  // loaders also give each one to the warning reporter.
+  std::vector<std::string> warnings;
   bool ok() const { return error.empty(); }
 };
 

@@ -439,6 +439,7 @@ TEST_F(ImageIoTest, FileErrorsNameTheFileAndTheProblem) {
   WriteBytes(Path("notes.png"), {'h', 'e', 'l', 'l', 'o'});
   WriteBytes(Path("notes.tga"), {'h', 'e', 'l', 'l', 'o'});
   fs::create_directory(Path("folder.png"));
+  ASSERT_EQ(::mkfifo(Path("pipe.png").c_str(), 0600), 0);
   struct Case {
     std::string path;
     std::string message;
@@ -448,6 +449,8 @@ TEST_F(ImageIoTest, FileErrorsNameTheFileAndTheProblem) {
       {Path("notes.png"), Path("notes.png") + ": not a PNG file"},
       {Path("notes.tga"), Path("notes.tga") + ": not a TGA file (shorter than a TGA header)"},
       {Path("folder.png"), Path("folder.png") + ": cannot read: Is a directory"},
+      // Refused, not waited on for a writer.
+      {Path("pipe.png"), Path("pipe.png") + ": cannot read: not a regular file (a pipe, socket or device)"},
       {Path("pic.gif"), Path("pic.gif") + ": unknown image file extension '.gif' (use .png, .tga, .jpg, .jpeg or .bmp)"},
       {Path("README"), Path("README") + ": no file extension (use .png, .tga, .jpg, .jpeg or .bmp)"},
   };
@@ -456,6 +459,7 @@ TEST_F(ImageIoTest, FileErrorsNameTheFileAndTheProblem) {
     EXPECT_FALSE(ReadImage(c.path, bm, &error));
     EXPECT_EQ(error, c.message);
   }
+  fs::remove(Path("pipe.png"));
   EXPECT_EQ(bm.Width(), 2);
 
   struct WriteCase {

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -217,5 +221,80 @@ TEST_F(SceneFileTest, SavingFailureLeavesTheOldFileInPlace) {
 
   auto missing = LoadSceneFile((dir / "nope.pwscene").string(), registry);
   EXPECT_NE(missing.error.find("nope.pwscene: cannot open"), std::string::npos) << missing.error;
+  std::filesystem::remove_all(dir);
+}
+
+namespace {
+
+// Points the one reference of the saved object whose references read
+// exactly `count`, `from` at `to` instead; false when no such chunk is found.
+bool Repoint(std::vector<std::uint8_t>& bytes, std::int32_t from, std::int32_t to) {
+  const std::uint8_t pattern[] = {0x12, 0x00, 14, 0, 0, 0, 1, 0, 0, 0};
+  for (std::size_t i = 0; i + sizeof pattern + 4 <= bytes.size(); ++i) {
+    if (!std::equal(std::begin(pattern), std::end(pattern), bytes.begin() + static_cast<std::ptrdiff_t>(i))) continue;
+    std::int32_t v;
+    std::memcpy(&v, &bytes[i + sizeof pattern], 4);
+    if (v != from) continue;
+    std::memcpy(&bytes[i + sizeof pattern], &to, 4);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// A damaged file whose references loop (an object naming itself, or one
+// naming the root that reaches it) loads with the looping reference
+// dropped and a warning: kept, the loop would hold all its objects alive
+// for ever. Saving never makes such a file.
+TEST_F(SceneFileTest, ReferenceCyclesAreBrokenAndFreed) {
+  RefHolder original(MakeGraph());
+  const auto good = SaveSceneToBytes(original.get()).bytes;
+  // Saved in walking order: root 0, a 1, shared 2, b 3; a's one reference is shared.
+  struct Case {
+    std::int32_t to;
+    const char* says;
+  };
+  for (const Case& c :
+       {Case{1, "object 1 (TestNode) reference 0 refers to the object itself (a reference cycle); the reference is "
+                "dropped"},
+        Case{0, "object 1 (TestNode) reference 0 refers back to object 0, which refers to it (a reference cycle)"}}) {
+    SCOPED_TRACE(c.to);
+    auto bytes = good;
+    ASSERT_TRUE(Repoint(bytes, 2, c.to)) << "the test's picture of the layout is out of date";
+    {
+      auto loaded = LoadSceneFromBytes(bytes, registry);
+      ASSERT_TRUE(loaded.ok()) << loaded.error;
+      ASSERT_EQ(loaded.warnings.size(), 1u);
+      EXPECT_NE(loaded.warnings[0].find(c.says), std::string::npos) << loaded.warnings[0];
+      RefHolder back(loaded.root);
+      TestNode* a = Ref(loaded.root, 0);
+      ASSERT_NE(a, nullptr);
+      EXPECT_EQ(a->GetReference(0), nullptr);
+      // b still reaches a, and shared through root and b.
+      EXPECT_EQ(Ref(Ref(loaded.root, 1), 1), a);
+      EXPECT_EQ(TestNode::live, 8);
+    }
+    EXPECT_EQ(TestNode::live, 4) << "letting go of the root frees every loaded object";
+  }
+  // Sharing is no cycle: the untouched file loads without a word.
+  auto loaded = LoadSceneFromBytes(good, registry);
+  ASSERT_TRUE(loaded.ok()) << loaded.error;
+  EXPECT_TRUE(loaded.warnings.empty());
+  RefHolder back(loaded.root);
+}
+
+// A pipe or a folder given as a scene file is refused before it is opened
+// (opening a pipe would wait for a writer for ever).
+TEST_F(SceneFileTest, OnlyRegularFilesAreOpened) {
+  const auto dir = std::filesystem::temp_directory_path() / ("pw_scene_fifo_" + std::to_string(::getpid()));
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  const std::string fifo = (dir / "pipe.pwscene").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  auto fromPipe = LoadSceneFile(fifo, registry);
+  EXPECT_NE(fromPipe.error.find("pipe.pwscene: cannot open: not a regular file"), std::string::npos) << fromPipe.error;
+  auto fromFolder = LoadSceneFile(dir.string(), registry);
+  EXPECT_NE(fromFolder.error.find("cannot open: it is a folder"), std::string::npos) << fromFolder.error;
   std::filesystem::remove_all(dir);
 }
