@@ -10,12 +10,13 @@
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "support/spawn_program.h"
+
 namespace fs = std::filesystem;
+using pw::test::SpawnWithOutputFiles;
 
 namespace {
 
@@ -57,23 +58,11 @@ class CliCommandsTest : public ::testing::Test {
   }
 
   RunResult Run(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{PW_PENWRIGHT_EXE};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> cargs;
-    for (std::string& a : argv) cargs.push_back(a.data());
-    cargs.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, Path(".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, Path(".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = -1;
-    const int rc = posix_spawn(&pid, cargs[0], &actions, nullptr, cargs.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t pid = SpawnWithOutputFiles(PW_PENWRIGHT_EXE, args, Path(".out"), Path(".err"));
     RunResult r;
-    EXPECT_EQ(rc, 0) << "cannot start " << PW_PENWRIGHT_EXE;
+    EXPECT_NE(pid, -1) << "cannot start " << PW_PENWRIGHT_EXE;
     int status = 0;
-    if (rc == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) r.exitCode = WEXITSTATUS(status);
+    if (pid != -1 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) r.exitCode = WEXITSTATUS(status);
     r.out = ReadText(dir_ / ".out");
     r.err = ReadText(dir_ / ".err");
     return r;

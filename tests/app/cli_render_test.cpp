@@ -13,15 +13,15 @@
 #include <thread>
 #include <vector>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "host/imaging/bitmap.h"
 #include "host/imaging/image_io.h"
+#include "support/spawn_program.h"
 
 namespace fs = std::filesystem;
+using pw::test::SpawnWithOutputFiles;
 
 namespace {
 
@@ -55,21 +55,9 @@ class CliRenderTest : public ::testing::Test {
 
   // Starts penwright with stdout and stderr going to files in the test's folder.
   pid_t Start(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{PW_PENWRIGHT_EXE};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> cargs;
-    for (std::string& a : argv) cargs.push_back(a.data());
-    cargs.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, Path(".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, Path(".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = -1;
-    const int rc = posix_spawn(&pid, cargs[0], &actions, nullptr, cargs.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    EXPECT_EQ(rc, 0) << "cannot start " << PW_PENWRIGHT_EXE;
-    return rc == 0 ? pid : -1;
+    const pid_t pid = SpawnWithOutputFiles(PW_PENWRIGHT_EXE, args, Path(".out"), Path(".err"));
+    EXPECT_NE(pid, -1) << "cannot start " << PW_PENWRIGHT_EXE;
+    return pid;
   }
 
   RunResult Finish(pid_t pid) {
