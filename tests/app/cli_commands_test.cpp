@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "support/spawn_program.h"
+#include "support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 using pw::test::SpawnWithOutputFiles;
@@ -43,14 +44,6 @@ std::size_t Count(const std::string& text, const std::string& part) {
 
 class CliCommandsTest : public ::testing::Test {
  protected:
-  CliCommandsTest() {
-    dir_ = fs::temp_directory_path() / ("pw_cli_commands_" + std::to_string(getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  ~CliCommandsTest() override { fs::remove_all(dir_); }
-
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
   std::string Write(const std::string& name, const std::string& text) {
     std::ofstream(Path(name)) << text;
@@ -84,7 +77,8 @@ class CliCommandsTest : public ::testing::Test {
       EXPECT_EQ(r.err.find(parser), std::string::npos) << joined << "\n" << r.err;
   }
 
-  fs::path dir_;
+  pw::test::ScratchDir scratch_{"pw_cli_commands_"};
+  const fs::path dir_ = scratch_.path();
 };
 
 TEST_F(CliCommandsTest, HelpTellsWhatTheOptionsDoAndHowTheProgramAnswers) {

@@ -13,6 +13,7 @@
 
 #include "host/imaging/bitmap.h"
 #include "host/imaging/image_io.h"
+#include "support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -20,14 +21,6 @@ namespace {
 
 class CliPaintedTest : public ::testing::Test {
  public:
-  CliPaintedTest() {
-    dir_ = fs::temp_directory_path() / ("pw_cli_painted_" + std::to_string(getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  ~CliPaintedTest() override { fs::remove_all(dir_); }
-
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
   void Write(const std::string& name, const std::string& text) const { std::ofstream(Path(name)) << text; }
@@ -46,7 +39,8 @@ class CliPaintedTest : public ::testing::Test {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
-  fs::path dir_;
+  pw::test::ScratchDir scratch_{"pw_cli_painted_"};
+  const fs::path dir_ = scratch_.path();
 };
 
 // A ribbon (one long polygon, so only its outline is drawn) from x = -4 to

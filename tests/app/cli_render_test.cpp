@@ -19,6 +19,7 @@
 #include "host/imaging/bitmap.h"
 #include "host/imaging/image_io.h"
 #include "support/spawn_program.h"
+#include "support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 using pw::test::SpawnWithOutputFiles;
@@ -43,14 +44,6 @@ struct RunResult {
 
 class CliRenderTest : public ::testing::Test {
  protected:
-  CliRenderTest() {
-    dir_ = fs::temp_directory_path() / ("pw_cli_render_" + std::to_string(getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  ~CliRenderTest() override { fs::remove_all(dir_); }
-
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
   // Starts penwright with stdout and stderr going to files in the test's folder.
@@ -87,7 +80,8 @@ class CliRenderTest : public ::testing::Test {
     return image;
   }
 
-  fs::path dir_;
+  pw::test::ScratchDir scratch_{"pw_cli_render_"};
+  const fs::path dir_ = scratch_.path();
 };
 
 TEST_F(CliRenderTest, RendersTheExampleToAPictureThatDecodes) {

@@ -138,6 +138,18 @@ struct Fixture {
     f.faceFlags = FaceFront;
     inst.mesh.faces.push_back(f);
   }
+  // One frame of the instance's surfaces, written: the file's text.
+  std::string DrawOneFrame() {
+    PwVectoriser v;
+    EXPECT_TRUE(v.Open(run));
+    EXPECT_TRUE(v.BeginFrame(run, nullptr));
+    v.BeginObject(run, inst);
+    EXPECT_TRUE(v.DrawObjectSurfaces(run, inst));
+    v.EndObject(run, inst);
+    EXPECT_TRUE(v.EndFrame(run));
+    v.Finish(run);
+    return ReadAll(dir / "plate.ai");
+  }
   // The operands of every line ending in `op` (" k" fills), in file order.
   std::vector<std::vector<double>> Operands(const std::string& text, const std::string& op) {
     std::vector<std::vector<double>> out;
@@ -257,16 +269,7 @@ TEST(Vectoriser, FacettedShadingFollowsTheCosineOfTheLightAngle) {
   fx.AddTiltedFace(60, 30);
   fx.AddTiltedFace(100, 50);
 
-  PwVectoriser v;
-  ASSERT_TRUE(v.Open(fx.run));
-  ASSERT_TRUE(v.BeginFrame(fx.run, nullptr));
-  v.BeginObject(fx.run, fx.inst);
-  ASSERT_TRUE(v.DrawObjectSurfaces(fx.run, fx.inst));
-  v.EndObject(fx.run, fx.inst);
-  ASSERT_TRUE(v.EndFrame(fx.run));
-  v.Finish(fx.run);
-
-  const std::string text = ReadAll(fx.dir / "plate.ai");
+  const std::string text = fx.DrawOneFrame();
   const auto fills = fx.Operands(text, " k");
   ASSERT_EQ(fills.size(), 4u) << text;  // the header's black, then one per face
   std::vector<std::array<double, 3>> rgb;
@@ -389,15 +392,7 @@ TEST(Vectoriser, NumbersKeepTheirDecimalPointUnderACommaLocaleWhichIsRestored) {
   {
     Fixture fx;
     fx.AddFace(-5, 10.5f, FaceFront);
-    PwVectoriser v;
-    ASSERT_TRUE(v.Open(fx.run));
-    ASSERT_TRUE(v.BeginFrame(fx.run, nullptr));
-    v.BeginObject(fx.run, fx.inst);
-    ASSERT_TRUE(v.DrawObjectSurfaces(fx.run, fx.inst));
-    v.EndObject(fx.run, fx.inst);
-    ASSERT_TRUE(v.EndFrame(fx.run));
-    v.Finish(fx.run);
-    const std::string text = ReadAll(fx.dir / "plate.ai");
+    const std::string text = fx.DrawOneFrame();
     EXPECT_NE(text.find("\r10.500000 40.000000 m"), std::string::npos) << text;
     EXPECT_EQ(text.find(','), std::string::npos);
   }
